@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace app {
+
+struct CommandLine {
+    enum class Mode { Tray, Status, Help, Version };
+
+    Mode mode = Mode::Tray;
+    bool json = false;
+    std::optional<std::filesystem::path> root;     // a whole machine described in a folder
+    std::optional<std::filesystem::path> profiler; // runs instead of the bundled profiler
+};
+
+struct CommandLineError {
+    std::string message; // one line, naming the option
+};
+
+std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const char* const argv[]);
+
+std::string usage();
+
+} // namespace app

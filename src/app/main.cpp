@@ -1,0 +1,46 @@
+#include "app/command_line.h"
+#include "app/host_services.h"
+#include "app/status_command.h"
+#include "monitor/battery_monitor.h"
+#include "platform/posix_child_process.h"
+#include "platform/qt_main_queue.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+namespace {
+
+int runTray(int argc, char* argv[], const app::CommandLine& line)
+{
+    QCoreApplication application(argc, argv);
+    const auto mainQueue = std::make_shared<platform::QtMainQueue>(&application);
+    const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
+    const auto monitor = monitor::BatteryMonitor::create(app::hostServices(line, launcher, mainQueue, std::cout));
+    return application.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const auto parsed = app::parseCommandLine(argc, argv);
+    if (const auto* error = std::get_if<app::CommandLineError>(&parsed)) {
+        std::cerr << "battery-monitor: " << error->message << '\n' << app::usage();
+        return 2;
+    }
+    const auto& line = std::get<app::CommandLine>(parsed);
+    switch (line.mode) {
+    case app::CommandLine::Mode::Help:
+        std::cout << app::usage();
+        return 0;
+    case app::CommandLine::Mode::Version:
+        std::cout << "battery-monitor " BATTERY_MONITOR_VERSION "\n";
+        return 0;
+    case app::CommandLine::Mode::Status:
+        return app::runStatusCommand(line);
+    case app::CommandLine::Mode::Tray:
+        break;
+    }
+    return runTray(argc, argv, line);
+}

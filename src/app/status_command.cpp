@@ -1,0 +1,65 @@
+#include "app/status_command.h"
+
+#include "app/host_services.h"
+#include "app/status_report.h"
+#include "platform/plain_main_queue.h"
+#include "platform/posix_child_process.h"
+
+#include <chrono>
+#include <iostream>
+
+namespace app {
+namespace {
+
+// Counts the runs that have not ended yet. The count drops in a main-queue task queued after
+// the run's own delivery, so when it reaches zero every delivery has been applied.
+class CountingLauncher final : public platform::ChildProcessLauncher {
+public:
+    CountingLauncher(std::unique_ptr<platform::ChildProcessLauncher> inner,
+                     std::shared_ptr<platform::MainQueue> mainQueue)
+        : mainQueue_(std::move(mainQueue)), inner_(std::move(inner))
+    {
+    }
+
+    std::optional<platform::LaunchFailure> launch(const std::string& path, const std::vector<std::string>& arguments,
+                                                  TerminationHandler onTermination) override
+    {
+        auto whenEnded = [inFlight = inFlight_, mainQueue = mainQueue_,
+                          onTermination = std::move(onTermination)](platform::ChildProcessEnd end) {
+            onTermination(std::move(end));
+            mainQueue->async([inFlight] { --*inFlight; });
+        };
+        auto failure = inner_->launch(path, arguments, std::move(whenEnded));
+        if (!failure)
+            ++*inFlight_;
+        return failure;
+    }
+
+    int inFlight() const { return *inFlight_; }
+
+private:
+    std::shared_ptr<int> inFlight_ = std::make_shared<int>(0); // touched on the main thread only
+    std::shared_ptr<platform::MainQueue> mainQueue_;
+    std::unique_ptr<platform::ChildProcessLauncher> inner_; // last member: its threads end first
+};
+
+} // namespace
+
+int runStatusCommand(const CommandLine& line)
+{
+    constexpr auto patience = std::chrono::seconds(10);
+
+    const auto mainQueue = std::make_shared<platform::PlainMainQueue>();
+    const auto launcher =
+        std::make_shared<CountingLauncher>(std::make_unique<platform::PosixChildProcessLauncher>(), mainQueue);
+    // Standard output carries one JSON document in that mode, so a failure line goes elsewhere.
+    std::ostream& failureReport = line.json ? std::cerr : std::cout;
+    const auto monitor = monitor::BatteryMonitor::create(hostServices(line, launcher, mainQueue, failureReport));
+    mainQueue->runUntil([&] { return launcher->inFlight() == 0; }, platform::PlainMainQueue::Clock::now() + patience);
+    std::cout << (line.json ? statusJson(*monitor) : statusText(*monitor)) << std::flush;
+
+    // Leaving ends and reaps any profiler still running: its results are no longer wanted.
+    return 0;
+}
+
+} // namespace app

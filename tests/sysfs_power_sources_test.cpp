@@ -1,0 +1,146 @@
+#include "platform/host_files.h"
+#include "platform/sysfs_power_sources.h"
+#include "platform/sysfs_power_supply.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using platform::PowerSourceDescription;
+using platform::PowerSourceSnapshot;
+using platform::PowerSupplyKind;
+using Kind = PowerSupplyKind;
+
+std::filesystem::path machine(const std::string& name)
+{
+    return std::filesystem::path(TEST_FIXTURES_DIR) / "machines" / name;
+}
+
+PowerSourceDescription battery(std::int64_t capacity, bool charging, std::string state)
+{
+    return {{"Type", std::string("InternalBattery")},
+            {"Current Capacity", capacity},
+            {"Is Charging", charging},
+            {"Power Source State", std::move(state)}};
+}
+
+std::vector<std::pair<std::string, Kind>> listing(const std::string& name)
+{
+    std::vector<std::pair<std::string, Kind>> supplies;
+    for (const auto& supply : platform::listPowerSupplies(machine(name)))
+        supplies.emplace_back(supply.name(), supply.kind());
+    return supplies;
+}
+
+TEST(SysfsIntegerTest, AcceptsOnlyPlainDecimalsWithinSixtyFourBits)
+{
+    EXPECT_EQ(platform::parseSysfsInteger("72\n"), 72);
+    EXPECT_EQ(platform::parseSysfsInteger("  -1500000 \n"), -1500000);
+    EXPECT_EQ(platform::parseSysfsInteger("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(platform::parseSysfsInteger("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+
+    for (const char* junk : {"", "\n", "-", "+5", "0x48", "4l2", "4 2", "12\n34\n", "72%", "9223372036854775808", "1.5"})
+        EXPECT_EQ(platform::parseSysfsInteger(junk), std::nullopt) << junk;
+}
+
+TEST(PowerSupplyListingTest, ClassifiesEverySupplyInNameOrder)
+{
+    using List = std::vector<std::pair<std::string, Kind>>;
+    // The class entries are symlinks here, as on a live system.
+    EXPECT_EQ(listing("laptop-charging"), (List{{"AC", Kind::Adapter}, {"BAT0", Kind::SystemBattery}}));
+    EXPECT_EQ(listing("laptop-discharging"),
+              (List{{"AC", Kind::Adapter}, {"BAT0", Kind::SystemBattery}, {"ucsi-source-psy-USBC000:001", Kind::Adapter}}));
+    EXPECT_EQ(listing("two-batteries"), (List{{"AC", Kind::Adapter},
+                                              {"BAT0", Kind::SystemBattery},
+                                              {"BAT1", Kind::SystemBattery},
+                                              {"hid-34:88:5d:aa:bb:cc-battery", Kind::DeviceBattery}}));
+    EXPECT_EQ(listing("desktop"), (List{{"AC", Kind::Adapter}, {"UPS0", Kind::Ups}}));
+}
+
+TEST(PowerSupplyListingTest, LeavesOutAbsentBatteriesUntypedEntriesAndDanglingLinks)
+{
+    using List = std::vector<std::pair<std::string, Kind>>;
+    EXPECT_EQ(listing("garbled"), (List{{"BAT0", Kind::SystemBattery}}));
+    EXPECT_TRUE(listing("empty").empty());
+    EXPECT_TRUE(listing("no-such-machine").empty());
+}
+
+TEST(PowerSupplyAmountsTest, NeverPairsEnergyWithCharge)
+{
+    const auto supplies = platform::listPowerSupplies(machine("garbled"));
+    ASSERT_EQ(supplies.size(), 1u);
+    // energy_full_design is empty and charge_full missing: energy_full against
+    // charge_full_design would compare µWh with µAh.
+    EXPECT_EQ(supplies[0].amounts("full", "full_design"), std::nullopt);
+    const auto level = supplies[0].amounts("now", "full");
+    ASSERT_TRUE(level);
+    EXPECT_EQ(level->amount, 12345678);
+    EXPECT_EQ(level->reference, 50000000);
+}
+
+TEST(PowerSupplyAmountsTest, PercentagesRoundToNearestWithinZeroToHundred)
+{
+    using platform::roundedPercentage;
+    EXPECT_EQ(roundedPercentage({48120000, 57000000}), 84);
+    EXPECT_EQ(roundedPercentage({1, 8}), 13);
+    EXPECT_EQ(roundedPercentage({1, 201}), 0);
+    EXPECT_EQ(roundedPercentage({0, 5}), 0);
+    EXPECT_EQ(roundedPercentage({60000001, 60000000}), 100);
+    const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(roundedPercentage({huge / 2, huge}), 50);
+    EXPECT_EQ(roundedPercentage({huge - 1, huge}), 100);
+}
+
+TEST(ReadPowerSourcesTest, BatteryOnOnlineAdapter)
+{
+    EXPECT_EQ(platform::readPowerSources(machine("laptop-charging")),
+              PowerSourceSnapshot{battery(72, true, "AC Power")});
+}
+
+TEST(ReadPowerSourcesTest, BatteryWithEveryAdapterOffline)
+{
+    EXPECT_EQ(platform::readPowerSources(machine("laptop-discharging")),
+              PowerSourceSnapshot{battery(38, false, "Battery Power")});
+}
+
+TEST(ReadPowerSourcesTest, EveryBatteryAndPeripheralInNameOrder)
+{
+    PowerSourceDescription mouse = battery(12, false, "Battery Power");
+    mouse["Type"] = std::string("DeviceBattery");
+    EXPECT_EQ(platform::readPowerSources(machine("two-batteries")),
+              (PowerSourceSnapshot{battery(55, false, "Battery Power"), battery(81, false, "Battery Power"), mouse}));
+}
+
+TEST(ReadPowerSourcesTest, UpsOnDesktop)
+{
+    PowerSourceDescription ups = battery(100, false, "AC Power");
+    ups["Type"] = std::string("UPS");
+    EXPECT_EQ(platform::readPowerSources(machine("desktop")), PowerSourceSnapshot{ups});
+}
+
+TEST(ReadPowerSourcesTest, StatusDecidesWithoutAdapter)
+{
+    EXPECT_EQ(platform::readPowerSources(machine("arm-dead-battery")),
+              PowerSourceSnapshot{battery(100, false, "AC Power")});
+}
+
+TEST(ReadPowerSourcesTest, GarbledValuesAreLeftOutOrDerived)
+{
+    // No status and no adapter: nothing says whether it charges or what feeds the machine.
+    const PowerSourceDescription expected = {{"Type", std::string("InternalBattery")},
+                                             {"Current Capacity", std::int64_t{25}}};
+    EXPECT_EQ(platform::readPowerSources(machine("garbled")), PowerSourceSnapshot{expected});
+}
+
+TEST(ReadPowerSourcesTest, MachineWithoutPowerSupplyClassHasNoSources)
+{
+    EXPECT_TRUE(platform::readPowerSources(machine("empty")).empty());
+    EXPECT_TRUE(platform::readPowerSources(machine("no-such-machine")).empty());
+}
+
+} // namespace
