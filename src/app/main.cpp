@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -25,11 +26,15 @@ int runTray(int argc, char* argv[], const app::CommandLine& line)
 int main(int argc, char* argv[])
 {
     const auto parsed = app::parseCommandLine(argc, argv);
-    if (const auto* error = std::get_if<app::CommandLineError>(&parsed)) {
-        std::cerr << "battery-monitor: " << error->message << '\n' << app::usage();
+    const auto refuse = [](const std::string& message) {
+        std::cerr << "battery-monitor: " << message << '\n' << app::usage();
         return 2;
-    }
+    };
+    if (const auto* error = std::get_if<app::CommandLineError>(&parsed))
+        return refuse(error->message);
     const auto& line = std::get<app::CommandLine>(parsed);
+    if (std::error_code ignored; line.root && !std::filesystem::is_directory(*line.root, ignored))
+        return refuse("option --root: " + line.root->string() + " is not a directory");
     switch (line.mode) {
     case app::CommandLine::Mode::Help:
         std::cout << app::usage();

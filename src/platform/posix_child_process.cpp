@@ -48,8 +48,8 @@ int openProcessDescriptor(pid_t child)
 
 void reap(pid_t child)
 {
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR)
+        continue;
 }
 
 // Starts `path` with `output` as its standard output; returns 0 or an errno value, which with
@@ -63,32 +63,26 @@ int spawn(const std::string& path, const std::vector<std::string>& arguments, in
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
-    sigset_t noSignals;
-    sigset_t defaulted;
+    sigset_t noSignals, defaulted;
     sigemptyset(&noSignals);
     sigemptyset(&defaulted);
     for (const int number : defaultedSignals)
         sigaddset(&defaulted, number);
 
+    // The attribute calls fail only on arguments that are invalid, which these are not.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setsigmask(&attributes, &noSignals);
+    posix_spawnattr_setsigdefault(&attributes, &defaulted);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawn_file_actions_t actions;
     int error = posix_spawn_file_actions_init(&actions);
-    if (error != 0)
-        return error;
-    posix_spawnattr_t attributes;
-    error = posix_spawnattr_init(&attributes);
-    if (error == 0) {
+    if (error == 0)
         error = posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
-        if (error == 0)
-            error = posix_spawnattr_setsigmask(&attributes, &noSignals);
-        if (error == 0)
-            error = posix_spawnattr_setsigdefault(&attributes, &defaulted);
-        if (error == 0)
-            error = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        if (error == 0)
-            error = posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environ);
-        posix_spawnattr_destroy(&attributes);
-    }
+    if (error == 0)
+        error = posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     return error;
 }
 
@@ -201,20 +195,17 @@ void PosixChildProcessLauncher::supervise(pid_t child, int output, TerminationHa
     bool cutShort = false;
     while (!cutShort && !(outputClosed && exited)) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            cutShort = true;
-            break;
-        }
         auto timeout = std::min<decltype(left)>(left, INT_MAX);
         if (exitDescriptor < 0 && !exited)
             timeout = std::min<decltype(left)>(timeout, exitCheckInterval.count());
         pollfd watched[] = {{outputClosed ? -1 : output, POLLIN, 0},
                             {exited ? -1 : exitDescriptor, POLLIN, 0},
                             {stopRead_, POLLIN, 0}};
-        if (::poll(watched, 3, static_cast<int>(timeout)) < 0 && errno != EINTR)
+        if (left <= 0 || (::poll(watched, 3, static_cast<int>(timeout)) < 0 && errno != EINTR)) {
             cutShort = true;
-        if (watched[2].revents != 0)
-            cutShort = true;
+            break;
+        }
+        cutShort = watched[2].revents != 0;
         if (watched[0].revents != 0 && !cutShort) {
             const ssize_t count = ::read(output, buffer, sizeof buffer);
             if (count > 0) {
@@ -245,8 +236,7 @@ void PosixChildProcessLauncher::supervise(pid_t child, int output, TerminationHa
     ::close(output);
 
     {
-        // Destroyed before the launcher learns the run is over, so nothing the handler holds
-        // outlives the launcher.
+        // Destroyed before the run counts as over, so nothing the handler holds outlives the launcher.
         const TerminationHandler handler = std::move(onTermination);
         handler(ChildProcessEnd{std::move(text), !cutShort});
     }
