@@ -114,29 +114,6 @@ unsigned long long signalMask(const std::string& status, const std::string& labe
     return at == std::string::npos ? ~0ULL : std::stoull(status.substr(at + label.size() + 2), nullptr, 16);
 }
 
-TEST(ChildProcessOutput, ArrivesWholeAndExact)
-{
-    PosixChildProcessLauncher launcher;
-    auto end = runToEnd(launcher, profiler("invalid-utf8"));
-    EXPECT_TRUE(end.completed);
-    EXPECT_EQ(end.output, "Cycle Count: 7\nCondition: Normal\n\377\nMaximum Capacity: 80%\n");
-
-    end = runToEnd(launcher, profiler("large-output"));
-    EXPECT_TRUE(end.completed);
-    const std::string tail = "\nCycle Count: 99\nMaximum Capacity: 77%\nCondition: Replace Soon\n";
-    EXPECT_EQ(end.output.size(), 1048576 + tail.size());
-    EXPECT_TRUE(end.output.ends_with(tail));
-
-    end = runToEnd(launcher, profiler("empty"));
-    EXPECT_TRUE(end.completed);
-    EXPECT_EQ(end.output, "");
-
-    // The exit status is no concern of the launcher's.
-    end = runToEnd(launcher, profiler("fails"));
-    EXPECT_TRUE(end.completed);
-    EXPECT_EQ(end.output, "Cycle Count: 5\n");
-}
-
 TEST(ChildProcessOutput, ArgumentsArriveExactlyAfterThePath)
 {
     PosixChildProcessLauncher launcher;

@@ -1,45 +1,27 @@
 // battery-monitor as scripts and users run it: the status modes against machines in folders.
+#include "program_run.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-struct Outcome {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
 
 std::string machine(const char* name)
 {
     return std::string(TEST_FIXTURES_DIR) + "/machines/" + name;
 }
 
-Outcome run(const std::string& arguments)
+// Splits at spaces, for command lines without quoting needs.
+ProgramRun run(const std::string& arguments)
 {
-    const auto errFile = std::filesystem::temp_directory_path() / ("cli-test-" + std::to_string(getpid()));
-    const std::string command = std::string(BATTERY_MONITOR_PATH) + " " + arguments + " 2>" + errFile.string();
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        outcome.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    outcome.err.assign(std::istreambuf_iterator<char>(err), {});
-    std::filesystem::remove(errFile);
-    return outcome;
+    std::vector<std::string> words;
+    std::istringstream in(arguments);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return runProgram(BATTERY_MONITOR_PATH, words);
 }
 
 TEST(StatusCommand, PrintsTheMachineAsJson)

@@ -1,80 +1,24 @@
+#include "program_run.h"
+
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-struct ToolRun {
-    int exitStatus = -1;
-    std::string output;
-    std::string errors;
-};
-
-std::string drain(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return text;
-        text.append(buffer, static_cast<std::size_t>(count));
-    }
-}
-
 // Runs the built tool with `arguments`, describing `root` (the live system when absent).
-// The reports are far below a pipe's capacity, so reading after the exit cannot stall the child.
-ToolRun runTool(const std::vector<std::string>& arguments, std::optional<std::string> root)
+ProgramRun runTool(const std::vector<std::string>& arguments, const std::optional<std::string>& root)
 {
     if (root)
-        setenv("BATTERY_MONITOR_ROOT", root->c_str(), 1);
-    else
-        unsetenv("BATTERY_MONITOR_ROOT");
-    std::vector<char*> argv{const_cast<char*>(SYSTEM_PROFILER_PATH)};
-    for (const auto& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    int out[2], err[2];
-    EXPECT_EQ(pipe(out), 0);
-    EXPECT_EQ(pipe(err), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, err[0]);
-
-    ToolRun run;
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, SYSTEM_PROFILER_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    EXPECT_EQ(spawned, 0) << std::strerror(spawned);
-    if (spawned == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.output = drain(out[0]);
-        run.errors = drain(err[0]);
-    }
-    close(out[0]);
-    close(err[0]);
-    return run;
+        return runProgram(SYSTEM_PROFILER_PATH, arguments, {"BATTERY_MONITOR_ROOT=" + *root});
+    return runProgram("/usr/bin/env", [&] {
+        std::vector<std::string> all = {"-u", "BATTERY_MONITOR_ROOT", SYSTEM_PROFILER_PATH};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        return all;
+    }());
 }
 
 std::string machine(const std::string& name)
@@ -94,16 +38,16 @@ TEST_P(SystemProfilerMachineTest, HardwareReport)
 {
     const auto run = runTool({"SPHardwareDataType"}, machine(GetParam().machine));
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.output, GetParam().hardware);
-    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.out, GetParam().hardware);
+    EXPECT_EQ(run.err, "");
 }
 
 TEST_P(SystemProfilerMachineTest, PowerReport)
 {
     const auto run = runTool({"SPPowerDataType"}, machine(GetParam().machine));
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.output, GetParam().power);
-    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.out, GetParam().power);
+    EXPECT_EQ(run.err, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -171,8 +115,8 @@ TEST(SystemProfilerUsageTest, WrongArgumentsExitWithStatusTwo)
     for (const auto& arguments : wrongCalls) {
         const auto run = runTool(arguments, machine("laptop-charging"));
         EXPECT_EQ(run.exitStatus, 2) << testing::PrintToString(arguments);
-        EXPECT_EQ(run.output, "");
-        EXPECT_NE(run.errors.find("usage"), std::string::npos);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("usage"), std::string::npos);
     }
 }
 
@@ -181,7 +125,7 @@ TEST(SystemProfilerUsageTest, DescribesTheLiveSystemByDefault)
     for (const char* dataType : {"SPHardwareDataType", "SPPowerDataType"}) {
         const auto run = runTool({dataType}, std::nullopt);
         EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_TRUE(run.output.starts_with(std::string(dataType) == "SPPowerDataType" ? "Power:\n" : "Hardware:\n"));
+        EXPECT_TRUE(run.out.starts_with(std::string(dataType) == "SPPowerDataType" ? "Power:\n" : "Hardware:\n"));
     }
 }
 
