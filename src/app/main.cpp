@@ -1,27 +1,9 @@
+#include "app/battery_app.h"
 #include "app/command_line.h"
-#include "app/host_services.h"
 #include "app/status_command.h"
-#include "monitor/battery_monitor.h"
-#include "platform/posix_child_process.h"
-#include "platform/qt_main_queue.h"
-
-#include <QCoreApplication>
 
 #include <filesystem>
 #include <iostream>
-
-namespace {
-
-int runTray(int argc, char* argv[], const app::CommandLine& line)
-{
-    QCoreApplication application(argc, argv);
-    const auto mainQueue = std::make_shared<platform::QtMainQueue>(&application);
-    const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
-    const auto monitor = monitor::BatteryMonitor::create(app::hostServices(line, launcher, mainQueue, std::cout));
-    return application.exec();
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -47,5 +29,5 @@ int main(int argc, char* argv[])
     case app::CommandLine::Mode::Tray:
         break;
     }
-    return runTray(argc, argv, line);
+    return app::BatteryApp::main(argc, argv, line);
 }

@@ -1,0 +1,45 @@
+#include "app/battery_app.h"
+
+#include "app/app_delegate.h"
+#include "app/host_services.h"
+#include "platform/posix_child_process.h"
+#include "platform/qt_main_queue.h"
+#include "platform/qt_repeating_timer.h"
+#include "platform/qt_status_bar.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace app {
+
+int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
+{
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        std::cerr << "battery-monitor: no desktop to show the tray on; battery-monitor --status prints the status\n";
+        return 1;
+    }
+    QApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("battery-monitor"));
+    application.setApplicationDisplayName(QStringLiteral("Stato Batteria"));
+    // Closing the popover is no reason to quit; only the panel's quit button is.
+    application.setQuitOnLastWindowClosed(false);
+
+    const auto mainQueue = std::make_shared<platform::QtMainQueue>(&application);
+    // Declared after the application and so destroyed before it: its threads post to the queue.
+    const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
+    AppDelegate delegate(hostServices(line, launcher, mainQueue, std::cout),
+                         {
+                             .statusBar = std::make_shared<platform::QtStatusBar>(),
+                             .systemSymbolImage = platform::systemSymbolImage,
+                             .scheduleTimer = platform::scheduleQtTimer,
+                             .mainQueue = mainQueue,
+                         });
+    // Launch has finished once the event loop runs.
+    QTimer::singleShot(0, &application, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    return application.exec();
+}
+
+} // namespace app

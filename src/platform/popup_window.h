@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/popover.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace platform {
+
+// The popover on a Linux desktop: a frameless window under (or above) the tray icon. Transient,
+// it closes when the user clicks anywhere else or presses Escape. On X11 it is a popup, placed
+// where asked; Wayland places no parentless popups, so there it is a frameless window that
+// closes when it loses focus.
+class PopupWindow final : public QObject, public Popover {
+    Q_OBJECT
+public:
+    enum class Behavior { ApplicationDefined = 0, Transient = 1 };
+
+    PopupWindow();
+    ~PopupWindow() override;
+
+    void setContentSize(QSize size);
+    void setBehavior(Behavior behavior);
+    // The view the popover shows; the popover takes it over.
+    void setContent(QWidget* content);
+
+    bool isShown() const override;
+    void show(Rect rect, const StatusItemButton& view, RectEdge preferredEdge) override;
+    void performClose(StatusItemButton* sender) override;
+    void makeContentWindowKey() override;
+
+    QWidget* window() const { return window_.get(); }
+
+    // Where a window of `size` goes next to `anchor` on a screen whose free area is `available`:
+    // on the preferred edge when it fits there, else on the opposite one, always on the screen.
+    static QRect placement(QRect anchor, QSize size, QRect available, RectEdge preferredEdge);
+
+private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    std::unique_ptr<QWidget> window_;
+    QPointer<QWidget> content_;
+    QSize contentSize_;
+    Behavior behavior_ = Behavior::ApplicationDefined;
+};
+
+} // namespace platform

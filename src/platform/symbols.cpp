@@ -1,0 +1,146 @@
+#include "platform/symbols.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+const QString fontFamily = QStringLiteral("Material Icons");
+const QString debianFontFile = QStringLiteral(
+    "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf");
+
+struct Entry {
+    std::string_view name;
+    char32_t glyph;
+    bool quarterTurn;
+};
+
+constexpr Entry entries[] = {
+    {"battery.100.bolt", 0xe1a3, true},              // battery_charging_full
+    {"battery.100", 0xe1a4, true},                   // battery_full
+    {"battery.75", 0xebd4, true},                    // battery_5_bar
+    {"battery.50", 0xebdd, true},                    // battery_3_bar
+    {"battery.25", 0xebe0, true},                    // battery_2_bar
+    {"battery.0", 0xebdc, true},                     // battery_0_bar
+    {"bolt.fill", 0xea0b, false},                    // bolt
+    {"powerplug.fill", 0xe63c, false},               // power
+    {"heart.text.square.fill", 0xeaa2, false},       // monitor_heart
+    {"arrow.triangle.2.circlepath", 0xe627, false},  // sync
+    {"checkmark.shield.fill", 0xe8e8, false},        // verified_user
+    {"power", 0xe8ac, false},                        // power_settings_new
+    {"arrow.clockwise", 0xe5d5, false},              // refresh
+};
+
+QString glyphText(char32_t glyph)
+{
+    return QString::fromUcs4(&glyph, 1);
+}
+
+// Asks fontconfig first; a copy at Debian's path that fontconfig does not know about (a fresh
+// install before fc-cache, a sandbox) is registered with Qt once.
+bool fontInstalled()
+{
+    static const bool installed =
+        QFontDatabase::hasFamily(fontFamily)
+        || (QFontDatabase::addApplicationFont(debianFontFile) >= 0
+            && QFontDatabase::hasFamily(fontFamily));
+    return installed;
+}
+
+Symbol measured(char32_t glyph, bool quarterTurn)
+{
+    // Large enough that hinting and rounding do not move the measurements.
+    constexpr int pixelSize = 512;
+    const QFont font = symbolFont(pixelSize);
+    const QFontMetricsF metrics(font);
+    const QString text = glyphText(glyph);
+    const QSizeF square(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
+    QPainterPath outline;
+    outline.addText(0, metrics.ascent(), font, text);
+    // The ink around the em square's centre, which drawing puts on the box's centre.
+    QRectF ink = outline.boundingRect().translated(-square.width() / 2, -square.height() / 2);
+
+    QSizeF box = square;
+    if (quarterTurn) {
+        ink = QRectF(QPointF(-ink.bottom(), ink.left()), QPointF(-ink.top(), ink.right()));
+        const qreal halfDepth = std::max(-ink.top(), ink.bottom());
+        const qreal endMargin = std::max<qreal>(0, (square.height() - ink.width()) / 2);
+        box = QSizeF(square.height(), 2 * (halfDepth + endMargin));
+    }
+    ink.translate(box.width() / 2, box.height() / 2);
+    return Symbol{glyph, quarterTurn, box / pixelSize,
+                  QRectF(ink.topLeft() / pixelSize, ink.size() / pixelSize)};
+}
+
+} // namespace
+
+QFont symbolFont(int pixelSize)
+{
+    QFont font(fontFamily);
+    font.setPixelSize(std::max(1, pixelSize));
+    // A missing glyph must show as nothing, never as a letter of some other font.
+    font.setStyleStrategy(QFont::NoFontMerging);
+    return font;
+}
+
+std::optional<Symbol> systemSymbol(std::string_view name)
+{
+    const auto entry = std::find_if(std::begin(entries), std::end(entries),
+                                    [name](const Entry& e) { return e.name == name; });
+    if (entry == std::end(entries))
+        return std::nullopt;
+    // Fonts need the GUI application; without one there is nothing to draw with.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr || !fontInstalled())
+        return std::nullopt;
+    // Older releases of the font lack some of these glyphs.
+    if (!QFontMetricsF(symbolFont(24)).inFontUcs4(entry->glyph))
+        return std::nullopt;
+    return measured(entry->glyph, entry->quarterTurn);
+}
+
+QSizeF symbolSize(const Symbol& symbol, qreal pixelSize)
+{
+    return symbol.box * pixelSize;
+}
+
+QRectF symbolInk(const Symbol& symbol, qreal pixelSize)
+{
+    return QRectF(symbol.ink.topLeft() * pixelSize, symbol.ink.size() * pixelSize);
+}
+
+void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, const QColor& color)
+{
+    const qreal scale =
+        std::min(box.width() / symbol.box.width(), box.height() / symbol.box.height());
+    if (!std::isfinite(scale) || scale <= 0)
+        return;
+    // Whole pixel sizes keep the font's own rasterisation; the painter makes up the fraction.
+    const int pixelSize = std::max(1, qRound(scale));
+    const QFont font = symbolFont(pixelSize);
+    const QFontMetricsF metrics(font);
+    const QString text = glyphText(symbol.glyph);
+
+    painter.save();
+    painter.translate(box.center());
+    if (symbol.quarterTurn)
+        painter.rotate(90);
+    painter.scale(scale / pixelSize, scale / pixelSize);
+    painter.setFont(font);
+    painter.setPen(color);
+    // The glyph is designed within its em square, so that square is what gets centred.
+    painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2,
+                             (metrics.ascent() - metrics.descent()) / 2),
+                     text);
+    painter.restore();
+}
+
+} // namespace platform

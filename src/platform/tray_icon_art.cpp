@@ -1,0 +1,113 @@
+#include "platform/tray_icon_art.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPixmap>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// Below this pixel size the bold digits' counters close up.
+constexpr int smallestBoldPixelSize = 12;
+
+QFont numberFont(int pixelSize, bool tight)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setStretch(QFont::Condensed);
+    font.setBold(pixelSize >= smallestBoldPixelSize);
+    font.setPixelSize(pixelSize);
+    if (tight)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, -0.06 * pixelSize);
+    return font;
+}
+
+// The number as tall as `area` allows, closed up and then made smaller until it fits the
+// width, centred. Whole pixel positions keep the hinted digits sharp.
+void drawNumber(QPainter& painter, const QString& text, const QRect& area, const QColor& ink)
+{
+    const QRectF digits =
+        QFontMetricsF(numberFont(100, false)).tightBoundingRect(QStringLiteral("0123456789"));
+    const int tallest = static_cast<int>(area.height() * 100 / std::max<qreal>(digits.height(), 1));
+    // Hinting can let a size or two more fit than the outlines suggest.
+    for (int pixelSize = tallest + 2; pixelSize > 1; --pixelSize) {
+        for (const bool tight : {false, true}) {
+            const QFont font = numberFont(pixelSize, tight);
+            const QRectF bounds = QFontMetricsF(font).tightBoundingRect(text);
+            if (bounds.width() <= area.width() && bounds.height() <= area.height()) {
+                painter.setFont(font);
+                painter.setPen(ink);
+                const QPointF origin = QPointF(area.topLeft())
+                    + QPointF(area.width() - bounds.width(), area.height() - bounds.height()) / 2
+                    - bounds.topLeft();
+                painter.drawText(QPointF(std::round(origin.x()), std::round(origin.y())), text);
+                return;
+            }
+        }
+    }
+}
+
+QString levelNumber(const QString& level)
+{
+    QString number = level.trimmed();
+    if (number.endsWith(QLatin1Char('%')))
+        number.chop(1);
+    // A hyphen is a dot at these sizes; the minus sign reads as one.
+    return number.trimmed().replace(QLatin1Char('-'), QChar(0x2212));
+}
+
+} // namespace
+
+QImage trayIconImage(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink,
+                     int size)
+{
+    QImage image(std::max(size, 1), std::max(size, 1), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+
+    const QString number = levelNumber(level);
+    const int pad = std::max(1, qRound(image.width() / 22.0));
+    QRect numberArea = image.rect().adjusted(pad, pad, -pad, -pad);
+    if (symbol) {
+        // The symbol's ink spans the width inside the padding and at most half the height; the
+        // digits take the rest below a gap. An even pixel size and a whole centre start the
+        // glyph on a whole pixel, where it was measured; at 22 and 44 they also put the
+        // battery's outline, drawn on the font's 24-unit grid, on whole pixels. The 1% keeps
+        // outline noise from turning 24 into 22.
+        const QRect inside = numberArea;
+        const qreal room = number.isEmpty() ? inside.height() : inside.height() / 2.0;
+        const qreal fit =
+            std::min(inside.width() / symbol->ink.width(), room / symbol->ink.height()) * 1.01;
+        const int pixelSize = 2 * std::max(1, static_cast<int>(fit / 2));
+        const QRectF glyph = symbolInk(*symbol, pixelSize);
+        const QSizeF box = symbolSize(*symbol, pixelSize);
+        const QPointF inkTopLeft((image.width() - glyph.width()) / 2,
+                                 number.isEmpty() ? (image.height() - glyph.height()) / 2 : pad);
+        const QPointF halfBox = QPointF(box.width(), box.height()) / 2;
+        const QPointF centre = inkTopLeft - glyph.topLeft() + halfBox;
+        const QRectF placed(QPointF(std::round(centre.x()), std::round(centre.y())) - halfBox, box);
+        drawSymbol(painter, *symbol, placed, ink);
+        // Hundredths of a pixel of outline do not make a row.
+        numberArea.setTop(qCeil(placed.top() + glyph.bottom() - 0.05) + pad);
+        numberArea.setBottom(image.height() - 1);
+    }
+    if (!number.isEmpty())
+        drawNumber(painter, number, numberArea, ink);
+    return image;
+}
+
+QIcon trayIcon(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink)
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 44, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(trayIconImage(symbol, level, ink, size)));
+    return icon;
+}
+
+} // namespace platform

@@ -1,0 +1,114 @@
+#!/bin/bash
+# The tray as a user meets it: a headless X server, an XEmbed tray host, the program on a
+# fixture machine, mouse clicks and screenshots.
+#   tray_e2e.sh BATTERY_MONITOR FIXTURE_MACHINE [SCREENSHOT_DIR]
+set -euo pipefail
+
+program=$1
+fixture=$2
+screenshots=${3:-}
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" 2>/dev/null && cp "$work/failure.png" /tmp/tray-e2e-failure.png
+    exit 1
+}
+
+# Polls `$@` every 0.1 s for up to $timeout seconds.
+eventually() {
+    local timeout=$1
+    shift
+    local end=$((SECONDS + timeout))
+    until "$@"; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.1
+    done
+}
+
+# A machine of our own, so the test can change its battery.
+cp -r "$fixture" "$work/machine"
+battery=$(find "$work/machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)
+battery=$(realpath "$battery")
+
+# A free display number.
+display=90
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=":$display"
+eventually 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+
+# No session bus: with no StatusNotifierItem watcher to find, the program docks in the XEmbed host.
+unset DBUS_SESSION_BUS_ADDRESS
+export QT_QPA_PLATFORM=xcb
+
+# The program first, the tray host later, as when autostart runs before the panel.
+"$program" --root "$work/machine" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=($program_pid)
+sleep 1
+trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
+    --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
+pids+=($!)
+
+# The icon: a mapped window of ours docked in the host.
+icon_window() {
+    xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | while read -r id; do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && echo "$id" && break
+    done
+}
+docked() { [ -n "$(icon_window)" ]; }
+eventually 15 docked || fail "the icon never docked in the tray"
+icon=$(icon_window)
+eval "$(xdotool getwindowgeometry --shell "$icon")"
+icon_x=$X icon_y=$Y icon_w=$WIDTH icon_h=$HEIGHT
+echo "icon ${icon_w}x${icon_h} at $icon_x,$icon_y"
+
+icon_shot() { import -window root -crop "${icon_w}x${icon_h}+${icon_x}+${icon_y}" +repage "$1"; }
+# Pixels that differ from the tray's background colour.
+inked() { convert "$1" -fuzz 10% -fill black -opaque '#303030' -fill white +opaque black -format '%[fx:int(mean*w*h)]' info:; }
+
+# The first update lands one turn after start; the icon then carries symbol and level.
+has_ink() { icon_shot "$work/icon.png" && [ "$(inked "$work/icon.png")" -gt 20 ]; }
+eventually 10 has_ink || fail "the icon shows nothing"
+cp "$work/icon.png" "$work/icon-before.png"
+
+popup_window() { xdotool search --onlyvisible --name '^Stato Batteria$' 2>/dev/null | head -n 1; }
+popup_open() { [ -n "$(popup_window)" ]; }
+popup_closed() { [ -z "$(popup_window)" ]; }
+click_icon() { xdotool mousemove $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2)) click 1; }
+
+click_icon
+eventually 5 popup_open || fail "a click did not open the panel"
+eval "$(xdotool getwindowgeometry --shell "$(popup_window)")"
+echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"
+[ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] || fail "the panel is ${WIDTH}x${HEIGHT}, not 320x480"
+[ "$Y" -ge $((icon_y + icon_h)) ] || fail "the panel is not under the icon"
+[ -n "$screenshots" ] && import -window root -crop 700x540+580+0 +repage "$screenshots/tray-open.png"
+
+click_icon
+eventually 5 popup_closed || fail "a second click did not close the panel"
+
+click_icon
+eventually 5 popup_open || fail "a third click did not open the panel"
+xdotool mousemove 200 600 click 1
+eventually 5 popup_closed || fail "a click elsewhere did not close the panel"
+
+# The next tick, at most ten seconds away, shows a changed battery.
+echo 12 >"$battery/capacity"
+changed() { icon_shot "$work/icon.png" && ! compare -metric AE "$work/icon.png" "$work/icon-before.png" null: 2>/dev/null; }
+eventually 15 changed || fail "the new level never reached the tray"
+[ -n "$screenshots" ] && import -window root -crop 400x40+880+0 +repage "$screenshots/tray-icon.png"
+
+kill -0 "$program_pid" || fail "the program is gone"
+echo "PASS: docked late, opened, closed twice, followed the battery"
