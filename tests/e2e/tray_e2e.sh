@@ -56,9 +56,13 @@ export QT_QPA_PLATFORM=xcb
 program_pid=$!
 pids+=($program_pid)
 sleep 1
-trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
-    --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
-pids+=($!)
+start_tray_host() {
+    trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
+        --transparent false --tint 0x303030 >>"$work/trayer.log" 2>&1 &
+    tray_host=$!
+    pids+=($tray_host)
+}
+start_tray_host
 
 # The icon: a mapped window of ours docked in the host.
 icon_window() {
@@ -68,6 +72,7 @@ icon_window() {
     done
 }
 docked() { [ -n "$(icon_window)" ]; }
+not_docked() { [ -z "$(icon_window)" ]; }
 eventually 15 docked || fail "the icon never docked in the tray"
 icon=$(icon_window)
 eval "$(xdotool getwindowgeometry --shell "$icon")"
@@ -94,7 +99,7 @@ eval "$(xdotool getwindowgeometry --shell "$(popup_window)")"
 echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"
 [ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] || fail "the panel is ${WIDTH}x${HEIGHT}, not 320x480"
 [ "$Y" -ge $((icon_y + icon_h)) ] || fail "the panel is not under the icon"
-[ -n "$screenshots" ] && import -window root -crop 700x540+580+0 +repage "$screenshots/tray-open.png"
+[ -n "$screenshots" ] && import -window root -crop 700x540+580+0 +repage "$screenshots/tray-xvfb-open.png"
 
 click_icon
 eventually 5 popup_closed || fail "a second click did not close the panel"
@@ -104,11 +109,23 @@ eventually 5 popup_open || fail "a third click did not open the panel"
 xdotool mousemove 200 600 click 1
 eventually 5 popup_closed || fail "a click elsewhere did not close the panel"
 
+click_icon
+eventually 5 popup_open || fail "a fourth click did not open the panel"
+xdotool key Escape
+eventually 5 popup_closed || fail "Escape did not close the panel"
+
 # The next tick, at most ten seconds away, shows a changed battery.
 echo 12 >"$battery/capacity"
 changed() { icon_shot "$work/icon.png" && ! compare -metric AE "$work/icon.png" "$work/icon-before.png" null: 2>/dev/null; }
 eventually 15 changed || fail "the new level never reached the tray"
-[ -n "$screenshots" ] && import -window root -crop 400x40+880+0 +repage "$screenshots/tray-icon.png"
+[ -n "$screenshots" ] && import -window root -crop 400x40+880+0 +repage "$screenshots/tray-xvfb-icon.png"
+
+# A panel that restarts (an update, a crash) gets the icon back.
+kill "$tray_host"
+wait "$tray_host" 2>/dev/null || true
+eventually 5 not_docked || fail "the icon stayed on screen without a tray host"
+start_tray_host
+eventually 15 docked || fail "the icon did not come back to a restarted tray host"
 
 kill -0 "$program_pid" || fail "the program is gone"
-echo "PASS: docked late, opened, closed twice, followed the battery"
+echo "PASS: docked late, opened, closed by click, click elsewhere and Escape, followed the battery, came back to a new host"

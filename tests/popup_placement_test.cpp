@@ -1,0 +1,40 @@
+#include "platform/popup_window.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using platform::PopupWindow;
+using platform::RectEdge;
+
+const QRect screen(0, 0, 1280, 800);
+const QSize panel(320, 480);
+
+TEST(PopupPlacement, OpensUnderAnIconInATopPanelCentredOnIt)
+{
+    EXPECT_EQ(PopupWindow::placement(QRect(600, 2, 22, 24), panel, screen, RectEdge::MinY), QRect(451, 26, 320, 480));
+}
+
+TEST(PopupPlacement, OpensAboveAnIconInABottomPanel)
+{
+    EXPECT_EQ(PopupWindow::placement(QRect(600, 776, 22, 24), panel, screen, RectEdge::MinY), QRect(451, 296, 320, 480));
+}
+
+TEST(PopupPlacement, StaysWholeOnTheIconsScreen)
+{
+    // Near the right edge, and on a second screen to the right of the first.
+    EXPECT_EQ(PopupWindow::placement(QRect(1270, 0, 10, 24), panel, screen, RectEdge::MinY), QRect(960, 24, 320, 480));
+    const QRect second(1280, 0, 1920, 1080);
+    EXPECT_EQ(PopupWindow::placement(QRect(1285, 0, 22, 24), panel, second, RectEdge::MinY), QRect(1280, 24, 320, 480));
+    // A screen too short for either side: the top of the panel stays visible.
+    EXPECT_EQ(PopupWindow::placement(QRect(600, 200, 22, 24), panel, QRect(0, 0, 1280, 400), RectEdge::MinY).top(), 0);
+}
+
+TEST(PopupPlacement, HonoursTheOtherPreferredEdges)
+{
+    EXPECT_EQ(PopupWindow::placement(QRect(600, 600, 22, 24), panel, screen, RectEdge::MaxY).bottom(), 599);
+    EXPECT_EQ(PopupWindow::placement(QRect(500, 300, 22, 24), panel, screen, RectEdge::MaxX).left(), 522);
+    EXPECT_EQ(PopupWindow::placement(QRect(500, 300, 22, 24), panel, screen, RectEdge::MinX).right(), 499);
+}
+
+} // namespace
