@@ -111,12 +111,3 @@ TEST(TrayIcon, LevelsAreTallEnoughToReadAndTellApartAt22)
 }
 
 } // namespace
-
-// Fonts need a GUI application; the offscreen platform needs no display.
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -21,7 +21,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
     const ReplyPointer<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, name.size(), name.c_str()), nullptr),
         &std::free);
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 // The foreground of _NET_SYSTEM_TRAY_COLORS on the tray manager: twelve 16-bit components,

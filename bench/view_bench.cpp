@@ -1,0 +1,50 @@
+// What a panel-sized tree costs to lay out and paint; with --png DIR, the tree as pictures.
+#include "sample_tree.h"
+#include "ui/view_host.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void layOutAndPaintPanel(benchmark::State& state)
+{
+    const double scale = double(state.range(0));
+    QImage image(QSize(320, 480) * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    ui::ViewHost host([](ui::ColorScheme scheme) { return sample::panel(scheme); });
+    for (auto _ : state) {
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        host.render(painter, {320, 480}, ui::ColorScheme::Light, scale, 0);
+    }
+    state.SetLabel("scale " + std::to_string(int(scale)));
+}
+BENCHMARK(layOutAndPaintPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc == 3 && QString(argv[1]) == QLatin1String("--png")) {
+        const QDir directory(argv[2]);
+        for (const auto scheme : {ui::ColorScheme::Light, ui::ColorScheme::Dark}) {
+            QImage image(QSize(320, 480) * 2, QImage::Format_ARGB32_Premultiplied);
+            image.fill(scheme == ui::ColorScheme::Dark ? QColor(40, 40, 44) : QColor(246, 246, 248));
+            image.setDevicePixelRatio(2);
+            QPainter painter(&image);
+            ui::ViewHost host([](ui::ColorScheme s) { return sample::panel(s); });
+            host.render(painter, {320, 480}, scheme, 2, 0);
+            painter.end();
+            image.save(directory.filePath(scheme == ui::ColorScheme::Dark ? "view-layer-sample-dark.png" : "view-layer-sample-light.png"));
+        }
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

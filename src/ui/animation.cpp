@@ -1,0 +1,264 @@
+#include "ui/animation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace ui {
+namespace {
+
+// One coordinate of a cubic Bézier from 0 to 1 through control values p1 and p2, in power form.
+struct Cubic {
+    double a;
+    double b;
+    double c;
+
+    Cubic(double p1, double p2) : a(1 - 3 * p2 + 3 * p1), b(3 * p2 - 6 * p1), c(3 * p1) {}
+
+    double at(double t) const { return ((a * t + b) * t + c) * t; }
+    double derivative(double t) const { return (3 * a * t + 2 * b) * t + c; }
+};
+
+// Leaves room for the rounding of a few cubic evaluations, well below anything visible.
+constexpr double solveTolerance = 1e-12;
+
+// The fraction of its amplitude a spring keeps when it counts as settled.
+constexpr double settledFraction = 1e-3;
+
+double naturalFrequency(const Spring& spring)
+{
+    return 2 * std::numbers::pi / spring.response();
+}
+
+double amplitude(SpringState state, double frequency)
+{
+    return std::hypot(state.displacement, state.velocity / frequency);
+}
+
+} // namespace
+
+double TimingCurve::solve(double progress) const
+{
+    const Cubic x(x1_, x2_);
+    double t = progress;
+    for (int i = 0; i < 8; ++i) {
+        const double error = x.at(t) - progress;
+        if (std::abs(error) < solveTolerance)
+            return t;
+        const double derivative = x.derivative(t);
+        if (std::abs(derivative) < 1e-9)
+            break;
+        t -= error / derivative;
+        if (t < 0 || t > 1)
+            break;
+    }
+    // Newton stalls where the curve is flat in x; x rises monotonically, so halving always works.
+    double low = 0;
+    double high = 1;
+    t = progress;
+    for (int i = 0; i < 100 && high - low > solveTolerance; ++i) {
+        (x.at(t) < progress ? low : high) = t;
+        t = (low + high) / 2;
+    }
+    return t;
+}
+
+double TimingCurve::value(double progress) const
+{
+    if (progress <= 0)
+        return 0;
+    if (progress >= 1)
+        return 1;
+    return Cubic(y1_, y2_).at(solve(progress));
+}
+
+double TimingCurve::slope(double progress) const
+{
+    const Cubic x(x1_, x2_);
+    double t = solve(std::clamp(progress, 0.0, 1.0));
+    // Where x stands still (an end whose control point sits on it) the ratio is 0/0; a step towards
+    // the middle gives its limit, off by about the step.
+    if (std::abs(x.derivative(t)) < 1e-9)
+        t += t < 0.5 ? 1e-7 : -1e-7;
+    return Cubic(y1_, y2_).derivative(t) / x.derivative(t);
+}
+
+Spring::Spring(double response, double dampingFraction, double blendDuration)
+    : response_(response), dampingFraction_(std::max(dampingFraction, 0.0)), blendDuration_(blendDuration)
+{
+}
+
+double Spring::stiffness() const
+{
+    const double frequency = naturalFrequency(*this);
+    return frequency * frequency;
+}
+
+double Spring::damping() const
+{
+    return 4 * std::numbers::pi * dampingFraction_ / response_;
+}
+
+SpringState Spring::state(SpringState initial, double elapsed) const
+{
+    if (!(response_ > 0))
+        return {};
+    const double t = std::max(elapsed, 0.0);
+    const double zeta = dampingFraction_;
+    const double w = naturalFrequency(*this);
+    const double decayRate = zeta * w;
+    const double decay = std::exp(-decayRate * t);
+    // From displacement x0 and velocity v0, every regime solves to
+    //   x = x0·C + (v0 + decayRate·x0)·S,  v = v0·C − (w²·x0 + decayRate·v0)·S,
+    // with C = decay·cos(wd·t), S = decay·sin(wd·t)/wd when under-damped, cosh and sinh with
+    // gamma when over-damped, and C = decay, S = decay·t at critical damping, which both tend to.
+    double c = decay;
+    double s = decay * t;
+    if (zeta < 1) {
+        const double wd = w * std::sqrt(1 - zeta * zeta);
+        c = decay * std::cos(wd * t);
+        s = decay * std::sin(wd * t) / wd;
+    } else if (zeta > 1) {
+        const double root = std::sqrt(zeta * zeta - 1);
+        const double gamma = w * root;
+        if (gamma * t < 1) {
+            c = decay * std::cosh(gamma * t);
+            s = decay * std::sinh(gamma * t) / gamma;
+        } else {
+            // cosh and sinh alone would overflow long before the decay underflows.
+            const double slow = std::exp(-w / (zeta + root) * t);
+            const double fast = std::exp(-(decayRate + gamma) * t);
+            c = (slow + fast) / 2;
+            s = (slow - fast) / (2 * gamma);
+        }
+    }
+    const double x0 = initial.displacement;
+    const double v0 = initial.velocity;
+    return {x0 * c + (v0 + decayRate * x0) * s, v0 * c - (w * w * x0 + decayRate * v0) * s};
+}
+
+bool Spring::hasSettled(SpringState initial, SpringState current) const
+{
+    if (!(response_ > 0))
+        return true;
+    const double w = naturalFrequency(*this);
+    return amplitude(current, w) <= settledFraction * amplitude(initial, w);
+}
+
+double Spring::settlingDuration(SpringState initial) const
+{
+    const auto settledAt = [&](double t) { return hasSettled(initial, state(initial, t)); };
+    if (settledAt(0))
+        return 0;
+    if (dampingFraction_ == 0)
+        return std::numeric_limits<double>::infinity();
+    double low = 0;
+    double high = response_;
+    for (int i = 0; !settledAt(high); ++i) {
+        if (i == 64)
+            return std::numeric_limits<double>::infinity();
+        low = high;
+        high *= 2;
+    }
+    // Settling is monotonic in time, so halving finds its start.
+    for (int i = 0; i < 60; ++i) {
+        const double middle = (low + high) / 2;
+        (settledAt(middle) ? high : low) = middle;
+    }
+    return high;
+}
+
+Animation Animation::repeatForever(bool autoreverses) const
+{
+    Animation repeating = *this;
+    repeating.repeatsForever_ = true;
+    repeating.autoreverses_ = autoreverses;
+    return repeating;
+}
+
+namespace {
+
+// One run of `motion` from `from` to `to`, `elapsed` seconds in; springs start with `velocity`.
+AnimatedValue::Sample run(const Animation::Motion& motion, double from, double to, double velocity, double elapsed)
+{
+    const AnimatedValue::Sample arrived{to, 0, false};
+    elapsed = std::max(elapsed, 0.0);
+    if (const auto* timed = std::get_if<Animation::Timed>(&motion)) {
+        if (!(elapsed < timed->duration))
+            return arrived;
+        const double progress = elapsed / timed->duration;
+        return {std::lerp(from, to, timed->curve.value(progress)),
+                timed->curve.slope(progress) * (to - from) / timed->duration, true};
+    }
+    const Spring& spring = std::get<Spring>(motion);
+    const SpringState initial{from - to, velocity};
+    const SpringState now = spring.state(initial, elapsed);
+    if (spring.hasSettled(initial, now))
+        return arrived;
+    return {to + now.displacement, now.velocity, true};
+}
+
+// How long one repetition of `animation` lasts: its duration, or how long its spring takes to
+// settle from rest (the same for any distance).
+double repetitionDuration(const Animation& animation)
+{
+    if (const auto* timed = std::get_if<Animation::Timed>(&animation.motion()))
+        return timed->duration;
+    return std::get<Spring>(animation.motion()).settlingDuration({1, 0});
+}
+
+} // namespace
+
+AnimatedValue::Sample AnimatedValue::sample(double now) const
+{
+    if (!animation_)
+        return {target_, 0, false};
+    const double elapsed = std::max(now - start_, 0.0);
+    if (!animation_->repeatsForever()) {
+        return run(animation_->motion(), from_, target_, initialVelocity_, elapsed);
+    }
+    if (!(legDuration_ > 0))
+        return {target_, 0, false};
+    // An undamped spring never settles, so its first run lasts for ever.
+    const double legs = std::isinf(legDuration_) ? 0 : std::floor(elapsed / legDuration_);
+    const bool back = animation_->autoreverses() && std::fmod(legs, 2) == 1;
+    const Sample leg = run(animation_->motion(), back ? target_ : from_, back ? from_ : target_, 0,
+                              elapsed - legs * legDuration_);
+    return {leg.value, leg.velocity, true};
+}
+
+void AnimatedValue::set(double target, std::optional<Animation> animation, double now)
+{
+    if (animation && target == target_)
+        return;
+    if (!animation) {
+        target_ = target;
+        animation_.reset();
+        return;
+    }
+    const Sample current = sample(now);
+    from_ = current.value;
+    initialVelocity_ = current.velocity;
+    start_ = now;
+    target_ = target;
+    animation_ = animation;
+    legDuration_ = animation->repeatsForever() ? repetitionDuration(*animation) : 0;
+}
+
+double AnimatedValue::value(double now) const
+{
+    return sample(now).value;
+}
+
+double AnimatedValue::velocity(double now) const
+{
+    return sample(now).velocity;
+}
+
+bool AnimatedValue::isAnimating(double now) const
+{
+    return sample(now).moving;
+}
+
+} // namespace ui

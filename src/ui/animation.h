@@ -1,0 +1,169 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <variant>
+
+namespace ui {
+
+// A point in time in seconds on the steady clock, the time base of every `now` in this file.
+inline double steadySeconds(std::chrono::steady_clock::time_point time = std::chrono::steady_clock::now())
+{
+    return std::chrono::duration<double>(time.time_since_epoch()).count();
+}
+
+// A cubic Bézier timing function from (0, 0) to (1, 1) through two control points, as CSS
+// defines it. The control points' x is kept in [0, 1] so that each progress has one value.
+class TimingCurve {
+public:
+    constexpr TimingCurve(double x1, double y1, double x2, double y2)
+        : x1_(clampUnit(x1)), y1_(y1), x2_(clampUnit(x2)), y2_(y2)
+    {
+    }
+
+    static constexpr TimingCurve linear() { return {0, 0, 1, 1}; }
+    static constexpr TimingCurve easeIn() { return {0.42, 0, 1, 1}; }
+    static constexpr TimingCurve easeOut() { return {0, 0, 0.58, 1}; }
+    static constexpr TimingCurve easeInOut() { return {0.42, 0, 0.58, 1}; }
+
+    // How far the value has come at `progress` (0 to 1) of the time: exactly 0 and 1 at the ends.
+    double value(double progress) const;
+
+    // The curve's steepness at `progress`: how fast the value moves per unit of progress.
+    double slope(double progress) const;
+
+    friend bool operator==(const TimingCurve&, const TimingCurve&) = default;
+
+private:
+    static constexpr double clampUnit(double x) { return x < 0 ? 0 : x > 1 ? 1 : x; }
+
+    // The curve's parameter at `progress`.
+    double solve(double progress) const;
+
+    double x1_;
+    double y1_;
+    double x2_;
+    double y2_;
+};
+
+// A spring's displacement from where it rests, and its velocity per second.
+struct SpringState {
+    double displacement = 0;
+    double velocity = 0;
+    friend bool operator==(const SpringState&, const SpringState&) = default;
+};
+
+// A damped spring of unit mass: stiffness (2π / response)², damping 4π × dampingFraction /
+// response. A fraction below 1 overshoots, 1 is critically damped, above 1 creeps in; 0 never
+// stops. A response of 0 or less arrives at once.
+// The blend duration is only kept: a retargeted spring always takes over the position and velocity
+// at once.
+class Spring {
+public:
+    Spring(double response, double dampingFraction, double blendDuration = 0);
+
+    double response() const { return response_; }
+    double dampingFraction() const { return dampingFraction_; }
+    double blendDuration() const { return blendDuration_; }
+    double stiffness() const;
+    double damping() const;
+
+    // The exact state `elapsed` seconds after starting from `initial`.
+    SpringState state(SpringState initial, double elapsed) const;
+
+    // Whether motion that started from `initial` has come to rest at `current`: its amplitude
+    // (displacement, with velocity over the natural frequency) is within a thousandth of what it
+    // was. Damping never lets the amplitude grow back, so a settled spring stays settled.
+    bool hasSettled(SpringState initial, SpringState current) const;
+
+    // How long motion from `initial` takes to settle; infinite without damping.
+    double settlingDuration(SpringState initial) const;
+
+    friend bool operator==(const Spring&, const Spring&) = default;
+
+private:
+    double response_;
+    double dampingFraction_;
+    double blendDuration_;
+};
+
+// How a change moves from the old value to the new: along a timing curve over a duration, or on a
+// spring; optionally over and over.
+class Animation {
+public:
+    struct Timed {
+        TimingCurve curve;
+        double duration;
+        friend bool operator==(const Timed&, const Timed&) = default;
+    };
+    using Motion = std::variant<Timed, Spring>;
+
+    static Animation timingCurve(TimingCurve curve, double duration) { return Animation(Timed{curve, duration}); }
+    static Animation linear(double duration) { return timingCurve(TimingCurve::linear(), duration); }
+    static Animation easeIn(double duration) { return timingCurve(TimingCurve::easeIn(), duration); }
+    static Animation easeOut(double duration) { return timingCurve(TimingCurve::easeOut(), duration); }
+    static Animation easeInOut(double duration) { return timingCurve(TimingCurve::easeInOut(), duration); }
+    static Animation spring(double response, double dampingFraction, double blendDuration = 0)
+    {
+        return Animation(Spring(response, dampingFraction, blendDuration));
+    }
+
+    // This animation repeated without end: each repetition runs it once; with `autoreverses`
+    // every other one runs it back from the new value to the old.
+    Animation repeatForever(bool autoreverses = true) const;
+
+    const Motion& motion() const { return motion_; }
+    bool repeatsForever() const { return repeatsForever_; }
+    bool autoreverses() const { return autoreverses_; }
+
+    friend bool operator==(const Animation&, const Animation&) = default;
+
+private:
+    explicit Animation(Motion motion) : motion_(motion) {}
+
+    Motion motion_;
+    bool repeatsForever_ = false;
+    bool autoreverses_ = false;
+};
+
+// A number that moves to each new target as an animation says, sampled at any time.
+class AnimatedValue {
+public:
+    explicit AnimatedValue(double value = 0) : target_(value) {}
+
+    // Makes `target` the value to show. Without an animation it shows at once. With one, it moves
+    // there from the value shown at `now`; a spring also keeps the velocity it had then. Setting
+    // the target it already has with an animation leaves the running motion alone, so a view may
+    // set it on every update.
+    void set(double target, std::optional<Animation> animation, double now);
+
+    double target() const { return target_; }
+
+    // The value shown at `now`.
+    double value(double now) const;
+
+    // How fast the shown value moves at `now`, per second.
+    double velocity(double now) const;
+
+    // False once the animation has run its time or its spring has settled; repeating ones never end.
+    bool isAnimating(double now) const;
+
+    struct Sample {
+        double value;
+        double velocity;
+        bool moving;
+    };
+
+    // The value, velocity and whether it still moves, at `now`, in one go.
+    Sample sample(double now) const;
+
+private:
+    double target_;
+    std::optional<Animation> animation_;
+    double start_ = 0;
+    double from_ = 0;
+    double initialVelocity_ = 0;
+    double legDuration_ = 0;
+};
+
+} // namespace ui

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/view_host.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace ui {
+
+// A Qt widget that shows a root view crisply at the screen's device pixel ratio. It renders
+// again when asked (an observed object changed, the appearance changed, a view changed its
+// state) and, while something animates and the widget is shown, once per frame.
+class HostingWidget final : public QWidget {
+    Q_OBJECT
+public:
+    explicit HostingWidget(ViewHost::Body body, QWidget* parent = nullptr);
+    ~HostingWidget() override;
+
+    // Renders again whenever `signal` fires; several firings before the next frame give one render.
+    template <class Signal>
+    void observe(Signal& signal)
+    {
+        const auto connection = signal.connect([this] { update(); });
+        disconnects_.push_back([&signal, connection] { signal.disconnect(connection); });
+    }
+
+    void setColorScheme(ColorScheme scheme);
+    ColorScheme colorScheme() const { return scheme_; }
+    std::string layoutDump() { return host_.layoutDump(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    ViewHost host_;
+    ColorScheme scheme_ = ColorScheme::Light;
+    QTimer frameTimer_;
+    std::vector<std::function<void()>> disconnects_;
+};
+
+} // namespace ui

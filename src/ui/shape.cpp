@@ -1,0 +1,326 @@
+#include "ui/shape.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace ui {
+namespace {
+
+constexpr double degrees = std::numbers::pi / 180;
+
+// How far a continuous corner's easing reaches past a circular one: the corner spans
+// (1 + smoothing) × radius along each edge, 1.528 × radius as in the common continuous corners.
+constexpr double cornerSmoothing = 0.528;
+
+struct Cubic {
+    QPointF p0, p1, p2, p3;
+};
+
+QPointF pointAt(const Cubic& c, double t)
+{
+    const double u = 1 - t;
+    return u * u * u * c.p0 + 3 * u * u * t * c.p1 + 3 * u * t * t * c.p2 + t * t * t * c.p3;
+}
+
+// de Casteljau: the exact part of `c` between parameters t0 < t1.
+Cubic subCubic(const Cubic& c, double t0, double t1)
+{
+    const auto head = [](const Cubic& whole, double t) {
+        const QPointF a = whole.p0 + (whole.p1 - whole.p0) * t, b = whole.p1 + (whole.p2 - whole.p1) * t,
+                      e = whole.p2 + (whole.p3 - whole.p2) * t;
+        const QPointF ab = a + (b - a) * t, be = b + (e - b) * t;
+        return Cubic{whole.p0, a, ab, ab + (be - ab) * t};
+    };
+    const auto tail = [&](const Cubic& whole, double t) {
+        const Cubic reversed = head({whole.p3, whole.p2, whole.p1, whole.p0}, 1 - t);
+        return Cubic{reversed.p3, reversed.p2, reversed.p1, reversed.p0};
+    };
+    const Cubic left = head(c, t1);
+    return t1 > 0 ? tail(left, t0 / t1) : left;
+}
+
+// A circular arc of `sweep` radians as one cubic, from `start` leaving along unit `startTangent`
+// to `end` arriving along unit `endTangent`.
+void arcTo(QPainterPath& path, QPointF start, QPointF startTangent, QPointF end, QPointF endTangent, double radius,
+           double sweep)
+{
+    const double handle = 4.0 / 3.0 * std::tan(sweep / 4) * radius;
+    path.cubicTo(start + startTangent * handle, end - endTangent * handle, end);
+}
+
+void lineToIfApart(QPainterPath& path, QPointF to)
+{
+    const QPointF gap = to - path.currentPosition();
+    if (std::abs(gap.x()) > 1e-9 || std::abs(gap.y()) > 1e-9)
+        path.lineTo(to);
+}
+
+QPainterPath circlePath(const QRectF& bounds)
+{
+    const double radius = std::min(bounds.width(), bounds.height()) / 2;
+    const QPointF centre = bounds.center();
+    // Quarter by quarter clockwise on screen (y down) from 3 o'clock.
+    const std::array<QPointF, 4> spokes{QPointF(1, 0), QPointF(0, 1), QPointF(-1, 0), QPointF(0, -1)};
+    QPainterPath path(centre + spokes[0] * radius);
+    for (size_t i = 0; i < spokes.size(); ++i) {
+        const QPointF from = spokes[i], to = spokes[(i + 1) % spokes.size()];
+        arcTo(path, centre + from * radius, to, centre + to * radius, -from, radius, std::numbers::pi / 2);
+    }
+    path.closeSubpath();
+    return path;
+}
+
+// One continuous corner, after the construction popularised by Figma's "corner smoothing": a
+// circular arc in the middle of the corner, shortened by the smoothing, and on each side a cubic
+// that leaves the straight edge with zero curvature and meets the arc tangentially. In the
+// corner's own frame (x along the incoming edge, y along the outgoing one, origin where the
+// corner begins, `extent` = (1 + smoothing) × radius before the corner point):
+//   the arc turns 90° × (1 − smoothing) around the diagonal, so each transition turns
+//   45° × smoothing; a, b, c, d place the transition's control points so that its handles
+//   split the remaining length 2 : 1, matching the extent exactly.
+struct CornerGeometry {
+    double radius = 0;
+    double extent = 0;
+};
+
+CornerGeometry cornerGeometry(double requestedRadius, const QRectF& bounds)
+{
+    // A corner may take at most half of the shorter side. The radius is capped there first, then
+    // the smoothing shrinks to fit, so a large radius eases into a capsule's plain half circles.
+    const double budget = std::min(bounds.width(), bounds.height()) / 2;
+    const double radius = std::clamp(requestedRadius, 0.0, budget);
+    if (radius <= 0)
+        return {};
+    const double smoothing = std::clamp(budget / radius - 1, 0.0, cornerSmoothing);
+    return {radius, (1 + smoothing) * radius};
+}
+
+void addCorner(QPainterPath& path, const CornerGeometry& corner, QPointF origin, QPointF along, QPointF across)
+{
+    const double radius = corner.radius;
+    const double smoothing = corner.extent / radius - 1;
+    const double arcSweep = std::numbers::pi / 2 * (1 - smoothing);
+    const double transitionTurn = std::numbers::pi / 4 * smoothing;
+    const double arcSpan = std::sin(arcSweep / 2) * radius * std::numbers::sqrt2;
+    const double handle = radius * std::tan(transitionTurn / 2);
+    const double c = handle * std::cos(transitionTurn);
+    const double d = handle * std::sin(transitionTurn);
+    const double b = (corner.extent - arcSpan - c - d) / 3;
+    const double a = 2 * b;
+
+    const auto at = [&](double x, double y) { return origin + along * x + across * y; };
+    const QPointF arcStart = at(a + b + c, d);
+    const QPointF arcEnd = at(a + b + c + arcSpan, d + arcSpan);
+    // Without smoothing the transitions would be points; leave them out for the stroker's sake.
+    const bool eased = smoothing > 1e-6;
+    if (eased)
+        path.cubicTo(at(a, 0), at(a + b, 0), arcStart);
+    const QPointF startTangent = along * std::cos(transitionTurn) + across * std::sin(transitionTurn);
+    const QPointF endTangent = along * std::sin(transitionTurn) + across * std::cos(transitionTurn);
+    arcTo(path, arcStart, startTangent, arcEnd, endTangent, radius, arcSweep);
+    const double x = a + b + c + arcSpan + d;
+    const double y = d + arcSpan;
+    if (eased)
+        path.cubicTo(at(x, y + c), at(x, y + b + c), at(x, y + a + b + c));
+}
+
+QPainterPath roundedRectanglePath(const QRectF& r, double requestedRadius)
+{
+    const CornerGeometry corner = cornerGeometry(requestedRadius, r);
+    const double e = corner.extent;
+    QPainterPath path(QPointF(r.left() + e, r.top()));
+    // Clockwise on screen: each corner's frame runs along the edge arriving at it, then across.
+    const std::array<std::array<QPointF, 3>, 4> corners{{
+        {QPointF(r.right() - e, r.top()), QPointF(1, 0), QPointF(0, 1)},
+        {QPointF(r.right(), r.bottom() - e), QPointF(0, 1), QPointF(-1, 0)},
+        {QPointF(r.left() + e, r.bottom()), QPointF(-1, 0), QPointF(0, -1)},
+        {QPointF(r.left(), r.top() + e), QPointF(0, -1), QPointF(1, 0)},
+    }};
+    for (const auto& [origin, along, across] : corners) {
+        lineToIfApart(path, origin);
+        if (corner.radius > 0)
+            addCorner(path, corner, origin, along, across);
+    }
+    path.closeSubpath();
+    return path;
+}
+
+// A piece of a path with a table from length to curve parameter, so that trimming can cut at
+// exact fractions of the length.
+struct Segment {
+    Cubic curve;
+    bool isLine = false;
+    bool startsSubpath = false;
+    std::vector<double> lengths; // lengths[i]: length up to parameter i / (size - 1)
+    double length() const { return lengths.back(); }
+};
+
+// Fine enough that lengths along a quarter circle are off by about 1e-4 of themselves.
+constexpr int lengthSteps = 32;
+
+Segment makeSegment(const Cubic& curve, bool isLine, bool startsSubpath)
+{
+    Segment segment{curve, isLine, startsSubpath, {0.0}};
+    if (isLine) {
+        segment.lengths.push_back(std::hypot(curve.p3.x() - curve.p0.x(), curve.p3.y() - curve.p0.y()));
+        return segment;
+    }
+    QPointF previous = curve.p0;
+    for (int i = 1; i <= lengthSteps; ++i) {
+        const QPointF point = pointAt(curve, double(i) / lengthSteps);
+        segment.lengths.push_back(segment.lengths.back() + std::hypot(point.x() - previous.x(), point.y() - previous.y()));
+        previous = point;
+    }
+    return segment;
+}
+
+double parameterAt(const Segment& segment, double length)
+{
+    const auto& lengths = segment.lengths;
+    const auto upper = std::upper_bound(lengths.begin(), lengths.end(), length);
+    if (upper == lengths.end())
+        return 1;
+    const size_t i = size_t(upper - lengths.begin()) - 1;
+    const double step = lengths[i + 1] - lengths[i];
+    const double within = step > 0 ? (length - lengths[i]) / step : 0;
+    return (double(i) + within) / double(lengths.size() - 1);
+}
+
+std::vector<Segment> segmentsOf(const QPainterPath& path)
+{
+    std::vector<Segment> segments;
+    QPointF current;
+    bool subpathStart = true;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        if (element.isMoveTo()) {
+            current = element;
+            subpathStart = true;
+        } else if (element.isLineTo()) {
+            segments.push_back(makeSegment({current, current, element, element}, true, subpathStart));
+            current = element;
+            subpathStart = false;
+        } else if (element.isCurveTo() && i + 2 < path.elementCount()) {
+            const QPointF end = path.elementAt(i + 2);
+            segments.push_back(makeSegment({current, element, path.elementAt(i + 1), end}, false, subpathStart));
+            current = end;
+            subpathStart = false;
+            i += 2;
+        }
+    }
+    return segments;
+}
+
+} // namespace
+
+QPainterPath shapePath(const Shape& shape, const QRectF& bounds)
+{
+    if (!(bounds.width() > 0 && bounds.height() > 0))
+        return {};
+    switch (shape.kind) {
+    case ShapeKind::Circle: return circlePath(bounds);
+    case ShapeKind::Capsule: return roundedRectanglePath(bounds, std::min(bounds.width(), bounds.height()) / 2);
+    case ShapeKind::RoundedRectangle: return roundedRectanglePath(bounds, shape.cornerRadius);
+    }
+    return {};
+}
+
+QPainterPath trimmedPath(const QPainterPath& path, double from, double to)
+{
+    from = std::clamp(from, 0.0, 1.0);
+    to = std::clamp(to, 0.0, 1.0);
+    if (!(from < to))
+        return {};
+    if (from == 0 && to == 1)
+        return path;
+
+    const std::vector<Segment> segments = segmentsOf(path);
+    double total = 0;
+    for (const Segment& segment : segments)
+        total += segment.length();
+    if (!(total > 0))
+        return {};
+
+    const double first = from * total, last = to * total;
+    QPainterPath trimmed;
+    bool joined = false; // whether the next piece continues the trimmed path's current point
+    double position = 0;
+    for (const Segment& segment : segments) {
+        const double start = position;
+        position += segment.length();
+        if (segment.startsSubpath)
+            joined = false;
+        const double low = std::max(first, start) - start, high = std::min(last, position) - start;
+        if (!(low < high))
+            continue;
+        const Cubic piece = segment.isLine
+            ? Cubic{segment.curve.p0 + (segment.curve.p3 - segment.curve.p0) * (low / segment.length()), {}, {},
+                    segment.curve.p0 + (segment.curve.p3 - segment.curve.p0) * (high / segment.length())}
+            : subCubic(segment.curve, parameterAt(segment, low), parameterAt(segment, high));
+        if (!joined)
+            trimmed.moveTo(piece.p0);
+        joined = true;
+        if (segment.isLine)
+            trimmed.lineTo(piece.p3);
+        else
+            trimmed.cubicTo(piece.p1, piece.p2, piece.p3);
+        if (position >= last)
+            break;
+    }
+    return trimmed;
+}
+
+QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme)
+{
+    if (const Color* colour = std::get_if<Color>(&paint))
+        return QBrush(colour->resolve(scheme));
+    const LinearGradient& gradient = std::get<LinearGradient>(paint);
+    if (gradient.stops.empty())
+        return {};
+    if (gradient.stops.size() == 1)
+        return QBrush(gradient.stops.front().resolve(scheme));
+    const auto pointFor = [&](UnitPoint unit) {
+        return QPointF(bounds.left() + unit.x * bounds.width(), bounds.top() + unit.y * bounds.height());
+    };
+    QLinearGradient linear(pointFor(gradient.start), pointFor(gradient.end));
+    const double last = double(gradient.stops.size() - 1);
+    for (size_t i = 0; i < gradient.stops.size(); ++i)
+        linear.setColorAt(double(i) / last, gradient.stops[i].resolve(scheme));
+    return QBrush(linear);
+}
+
+void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, ColorScheme scheme)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brushFor(paint, bounds, scheme));
+    painter.drawPath(shapePath(shape, bounds));
+    painter.restore();
+}
+
+void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
+                 ColorScheme scheme, double trimFrom, double trimTo)
+{
+    const QPainterPath path = trimmedPath(shapePath(shape, bounds), trimFrom, trimTo);
+    if (path.isEmpty() || !(style.lineWidth > 0))
+        return;
+    QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, style.join);
+    // Qt measures the miter from the join point, half of the inner-to-outer length.
+    pen.setMiterLimit(style.miterLimit / 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    painter.restore();
+}
+
+} // namespace ui

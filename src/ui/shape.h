@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ui/color.h"
+
+#include <QBrush>
+#include <QPainterPath>
+#include <QRectF>
+
+class QPainter;
+
+namespace ui {
+
+enum class ShapeKind { Circle, Capsule, RoundedRectangle };
+
+// An outline that fills whatever bounds it is given.
+struct Shape {
+    ShapeKind kind = ShapeKind::RoundedRectangle;
+    double cornerRadius = 0;
+
+    static constexpr Shape circle() { return {ShapeKind::Circle}; }
+    static constexpr Shape capsule() { return {ShapeKind::Capsule}; }
+    static constexpr Shape roundedRectangle(double radius) { return {ShapeKind::RoundedRectangle, radius}; }
+
+    friend bool operator==(const Shape&, const Shape&) = default;
+};
+
+// The closed outline of `shape` in `bounds`, running clockwise on screen. A circle is inscribed
+// (centred, diameter the shorter side) and starts at 3 o'clock; a rounded rectangle or capsule
+// starts where the top edge leaves the top-left corner.
+QPainterPath shapePath(const Shape& shape, const QRectF& bounds);
+
+// miterLimit is the longest miter allowed, in line widths, measured across the join from its
+// inner to its outer corner (the convention of SVG and of most 2-D toolkits, not Qt's).
+struct StrokeStyle {
+    double lineWidth = 1;
+    Qt::PenCapStyle cap = Qt::FlatCap;
+    Qt::PenJoinStyle join = Qt::MiterJoin;
+    double miterLimit = 10;
+
+    friend bool operator==(const StrokeStyle&, const StrokeStyle&) = default;
+};
+
+// The stretch of `path` between two fractions of its length, as exact sub-curves. Fractions are
+// clamped to 0...1; from >= to gives an empty path; 0...1 gives `path` itself, still closed.
+QPainterPath trimmedPath(const QPainterPath& path, double from, double to);
+
+// A brush for `paint` over `bounds`: a plain colour, or a linear gradient from the start to the
+// end unit point of the bounds with its stops spread evenly.
+QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme);
+
+void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, ColorScheme scheme);
+
+// Strokes the outline centred on it, trimmed to trimFrom...trimTo of its length.
+void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
+                 ColorScheme scheme, double trimFrom = 0, double trimTo = 1);
+
+} // namespace ui

@@ -1,0 +1,255 @@
+#include "ui/stacks.h"
+
+#include "ui/layout.h"
+#include "ui/paint_context.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace ui {
+namespace {
+
+constexpr double unbounded = std::numeric_limits<double>::infinity();
+
+class StackNode final : public ViewNode {
+public:
+    StackNode(Axis axis, Alignment alignment, double spacing, std::vector<View> children)
+        : axis_(axis), alignment_(alignment), spacing_(spacing), children_(std::move(children))
+    {
+    }
+
+    std::string kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
+    std::vector<View> children() const override { return children_; }
+    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
+    {
+        return std::make_shared<StackNode>(axis_, alignment_, spacing_, std::move(children));
+    }
+
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
+    {
+        const auto sizes = childSizes(proposal, layout);
+        double main = spacing_ * double(std::max<std::size_t>(children_.size(), 1) - 1);
+        double cross = 0;
+        for (const QSizeF& size : sizes) {
+            main += mainOf(size);
+            cross = std::max(cross, crossOf(size));
+        }
+        return make(main, cross);
+    }
+
+    std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
+    {
+        const auto sizes = childSizes(proposalFor(frame), layout);
+        std::vector<QRectF> frames;
+        double position = mainOf(frame.topLeft());
+        const double crossStart = crossOf(frame.topLeft());
+        const double crossLength = crossOf(frame.size());
+        for (const QSizeF& size : sizes) {
+            double offset = 0;
+            if (alignment_ == Alignment::Center)
+                offset = (crossLength - crossOf(size)) / 2;
+            else if (alignment_ == Alignment::Trailing)
+                offset = crossLength - crossOf(size);
+            const QPointF origin = axis_ == Axis::Vertical ? QPointF(crossStart + offset, position)
+                                                           : QPointF(position, crossStart + offset);
+            frames.emplace_back(origin, size);
+            position += mainOf(size) + spacing_;
+        }
+        return frames;
+    }
+
+private:
+    // 1. Take the spacing, and the spacers' minimum lengths, from the main length on offer.
+    // 2. Rank the other children from least to most flexible: how much they grow between a
+    //    proposal of zero and an unbounded one on the main axis.
+    // 3. In that order, offer each an equal share of what is left, and take off what it takes.
+    // 4. The spacers share what remains, each at least its minimum.
+    // Sizes come back in declaration order, which is the order of placement. With no main
+    // length on offer, every child is asked for its ideal length.
+    std::vector<QSizeF> childSizes(const ProposedSize& proposal, Layout& layout) const
+    {
+        const std::optional<double> crossOffer = axis_ == Axis::Vertical ? proposal.width : proposal.height;
+        const std::optional<double> mainOffer = axis_ == Axis::Vertical ? proposal.height : proposal.width;
+        std::vector<QSizeF> sizes(children_.size());
+        // A spacer fills the main axis only: it never makes the stack thicker.
+        const auto sizeOf = [&](std::size_t i, std::optional<double> main) {
+            const QSizeF size = layout.sizeOf(children_[i], make(main, crossOffer));
+            return children_[i].node().isSpacer() ? make(mainOf(size), 0.0) : size;
+        };
+        if (!mainOffer) {
+            for (std::size_t i = 0; i < children_.size(); ++i)
+                sizes[i] = sizeOf(i, std::nullopt);
+            return sizes;
+        }
+
+        double remaining = *mainOffer - spacing_ * double(std::max<std::size_t>(children_.size(), 1) - 1);
+        std::vector<std::size_t> others;
+        std::vector<std::size_t> spacers;
+        std::vector<double> flexibility(children_.size());
+        for (std::size_t i = 0; i < children_.size(); ++i) {
+            if (children_[i].node().isSpacer()) {
+                spacers.push_back(i);
+                remaining -= mainOf(sizeOf(i, std::nullopt));
+                continue;
+            }
+            others.push_back(i);
+            const double least = mainOf(layout.sizeOf(children_[i], make(0.0, crossOffer)));
+            const double most = mainOf(layout.sizeOf(children_[i], make(unbounded, crossOffer)));
+            flexibility[i] = most - least;
+        }
+        std::stable_sort(others.begin(), others.end(),
+                         [&](std::size_t a, std::size_t b) { return flexibility[a] < flexibility[b]; });
+
+        for (std::size_t placed = 0; placed < others.size(); ++placed) {
+            const std::size_t i = others[placed];
+            sizes[i] = sizeOf(i, std::max(0.0, remaining / double(others.size() - placed)));
+            remaining -= mainOf(sizes[i]);
+        }
+        for (std::size_t placed = 0; placed < spacers.size(); ++placed) {
+            const std::size_t i = spacers[placed];
+            const double minimum = mainOf(sizeOf(i, std::nullopt));
+            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * double(spacers.size() - placed)) / double(spacers.size() - placed)));
+            remaining -= mainOf(sizes[i]) - minimum;
+        }
+        return sizes;
+    }
+
+    ProposedSize proposalFor(const QRectF& frame) const { return {frame.width(), frame.height()}; }
+
+    double mainOf(QSizeF size) const { return axis_ == Axis::Vertical ? size.height() : size.width(); }
+    double crossOf(QSizeF size) const { return axis_ == Axis::Vertical ? size.width() : size.height(); }
+    double mainOf(QPointF point) const { return axis_ == Axis::Vertical ? point.y() : point.x(); }
+    double crossOf(QPointF point) const { return axis_ == Axis::Vertical ? point.x() : point.y(); }
+    QSizeF make(double main, double cross) const
+    {
+        return axis_ == Axis::Vertical ? QSizeF(cross, main) : QSizeF(main, cross);
+    }
+    ProposedSize make(std::optional<double> main, std::optional<double> cross) const
+    {
+        return axis_ == Axis::Vertical ? ProposedSize{cross, main} : ProposedSize{main, cross};
+    }
+
+    Axis axis_;
+    Alignment alignment_;
+    double spacing_;
+    std::vector<View> children_;
+};
+
+class ZStackNode final : public ViewNode {
+public:
+    explicit ZStackNode(std::vector<View> children) : children_(std::move(children)) {}
+
+    std::string kind() const override { return "ZStack"; }
+    std::vector<View> children() const override { return children_; }
+    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
+    {
+        return std::make_shared<ZStackNode>(std::move(children));
+    }
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
+    {
+        QSizeF size(0, 0);
+        for (const auto& child : children_)
+            size = size.expandedTo(layout.sizeOf(child, proposal));
+        return size;
+    }
+    std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
+    {
+        std::vector<QRectF> frames;
+        for (const auto& child : children_) {
+            QRectF placed(QPointF(), layout.sizeOf(child, {frame.width(), frame.height()}));
+            placed.moveCenter(frame.center());
+            frames.push_back(placed);
+        }
+        return frames;
+    }
+
+private:
+    std::vector<View> children_;
+};
+
+// Takes what is offered, at least its minimum; asked for its ideal, just the minimum.
+class SpacerNode final : public ViewNode {
+public:
+    explicit SpacerNode(double minLength) : minLength_(minLength) {}
+
+    std::string kind() const override { return "Spacer"; }
+    bool isSpacer() const override { return true; }
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
+    {
+        const auto along = [this](std::optional<double> offer) { return offer ? std::max(minLength_, *offer) : minLength_; };
+        return {along(proposal.width), along(proposal.height)};
+    }
+
+private:
+    double minLength_;
+};
+
+class DividerNode final : public ViewNode {
+public:
+    std::string kind() const override { return "Divider"; }
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
+    {
+        const double width = proposal.width && std::isfinite(*proposal.width) ? *proposal.width : 0;
+        return {width, 1};
+    }
+    void paint(PaintContext& context, const LaidOut& laidOut) const override
+    {
+        context.painter.fillRect(laidOut.frame, Color::primary().opacity(0.1).resolve(context.scheme));
+    }
+};
+
+class BranchNode final : public ViewNode {
+public:
+    BranchNode(bool condition, View chosen) : condition_(condition), chosen_(std::move(chosen)) {}
+
+    std::string kind() const override { return condition_ ? "if.then" : "if.else"; }
+    std::vector<View> children() const override { return {chosen_}; }
+    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
+    {
+        return std::make_shared<BranchNode>(condition_, children.at(0));
+    }
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
+    {
+        return layout.sizeOf(chosen_, proposal);
+    }
+
+private:
+    bool condition_;
+    View chosen_;
+};
+
+} // namespace
+
+View VStack(Alignment alignment, std::optional<double> spacing, std::vector<View> children)
+{
+    return View(std::make_shared<StackNode>(Axis::Vertical, alignment, spacing.value_or(defaultSpacing), std::move(children)));
+}
+
+View HStack(Alignment alignment, std::optional<double> spacing, std::vector<View> children)
+{
+    return View(std::make_shared<StackNode>(Axis::Horizontal, alignment, spacing.value_or(defaultSpacing), std::move(children)));
+}
+
+View ZStack(std::vector<View> children)
+{
+    return View(std::make_shared<ZStackNode>(std::move(children)));
+}
+
+View Spacer(double minLength)
+{
+    return View(std::make_shared<SpacerNode>(minLength));
+}
+
+View Divider()
+{
+    return View(std::make_shared<DividerNode>());
+}
+
+View If(bool condition, View then, View otherwise)
+{
+    return View(std::make_shared<BranchNode>(condition, condition ? std::move(then) : std::move(otherwise)));
+}
+
+} // namespace ui

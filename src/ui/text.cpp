@@ -1,0 +1,114 @@
+#include "ui/text.h"
+
+#include "ui/layout.h"
+#include "ui/paint_context.h"
+#include "ui/text_measure.h"
+#include "platform/symbols.h"
+
+#include <QFontMetricsF>
+
+#include <sstream>
+
+namespace ui {
+namespace {
+
+class TextNode final : public ViewNode {
+public:
+    TextNode(QString string, Font font, std::optional<Color> color, int lineLimit, double minimumScaleFactor)
+        : string_(std::move(string)), font_(font), color_(color), lineLimit_(lineLimit), minimumScaleFactor_(minimumScaleFactor)
+    {
+    }
+
+    std::string kind() const override { return "Text"; }
+
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
+    {
+        return measure(proposal).size;
+    }
+
+    void paint(PaintContext& context, const LaidOut& laidOut) const override
+    {
+        const TextMeasure& measured = measure({laidOut.frame.width(), laidOut.frame.height()});
+        QPainter& painter = context.painter;
+        painter.save();
+        painter.setFont(font_.qfont());
+        painter.setPen(color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
+        painter.translate(laidOut.frame.topLeft());
+        painter.scale(measured.scale, measured.scale);
+        for (std::size_t i = 0; i < measured.lines.size(); ++i)
+            painter.drawText(QPointF(0, double(i) * measured.lineHeight + measured.ascent), measured.lines[i]);
+        painter.restore();
+    }
+
+    std::string describe(const LaidOut& laidOut, Layout&) const override
+    {
+        const TextMeasure& measured = measure({laidOut.frame.width(), laidOut.frame.height()});
+        std::ostringstream out;
+        QStringList lines;
+        for (const auto& line : measured.lines)
+            lines << line;
+        // One dump line per view: line breaks are written as \n.
+        out << '"' << lines.join(QStringLiteral("\\n")).toStdString() << "\" size " << std::round(font_.size * measured.scale * 100) / 100;
+        return out.str();
+    }
+
+private:
+    const TextMeasure& measure(const ProposedSize& proposal) const
+    {
+        // Rounding the offer keeps a text laid out in its own frame from measuring again.
+        const auto offer = [](std::optional<double> length) {
+            return length ? std::optional(std::ceil(*length * 100) / 100) : std::nullopt;
+        };
+        return measureText({string_, font_, lineLimit_, minimumScaleFactor_, offer(proposal.width), offer(proposal.height)});
+    }
+
+    QString string_;
+    Font font_;
+    std::optional<Color> color_;
+    int lineLimit_;
+    double minimumScaleFactor_;
+};
+
+class SymbolNode final : public ViewNode {
+public:
+    SymbolNode(std::string name, Font font, std::optional<Color> color)
+        : name_(std::move(name)), symbol_(platform::systemSymbol(name_)), font_(font), color_(color)
+    {
+    }
+
+    std::string kind() const override { return "Image"; }
+
+    QSizeF sizeThatFits(const ProposedSize&, Layout&) const override
+    {
+        return symbol_ ? platform::symbolSize(*symbol_, font_.size) : QSizeF(0, 0);
+    }
+
+    void paint(PaintContext& context, const LaidOut& laidOut) const override
+    {
+        if (symbol_)
+            platform::drawSymbol(context.painter, *symbol_, laidOut.frame,
+                                 color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
+    }
+
+    std::string describe(const LaidOut&, Layout&) const override { return '"' + name_ + '"'; }
+
+private:
+    std::string name_;
+    std::optional<platform::Symbol> symbol_;
+    Font font_;
+    std::optional<Color> color_;
+};
+
+} // namespace
+
+Text::operator View() const
+{
+    return View(std::make_shared<TextNode>(QString::fromStdString(string_), font_, color_, lineLimit_, minimumScaleFactor_));
+}
+
+Image::operator View() const
+{
+    return View(std::make_shared<SymbolNode>(name_, font_, color_));
+}
+
+} // namespace ui

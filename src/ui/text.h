@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ui/font.h"
+#include "ui/view.h"
+
+#include <string>
+
+namespace ui {
+
+// A string in the system font. Set its look with the chained calls, then use it as a View.
+class Text {
+public:
+    explicit Text(std::string string) : string_(std::move(string)) {}
+
+    Text& font(Font font) { font_ = font; return *this; }
+    Text& foregroundColor(Color color) { color_ = color; return *this; }
+    Text& lineLimit(int lines) { lineLimit_ = lines; return *this; }
+    Text& minimumScaleFactor(double factor) { minimumScaleFactor_ = factor; return *this; }
+
+    operator View() const; // NOLINT: a text is a view wherever one is expected
+
+private:
+    std::string string_;
+    Font font_;
+    std::optional<Color> color_;
+    int lineLimit_ = 0;
+    double minimumScaleFactor_ = 1;
+};
+
+// A symbol of the system set by name, sized by a font; an unknown name draws nothing.
+class Image {
+public:
+    explicit Image(std::string systemName) : name_(std::move(systemName)) {}
+
+    Image& font(Font font) { font_ = font; return *this; }
+    Image& foregroundColor(Color color) { color_ = color; return *this; }
+
+    operator View() const; // NOLINT: an image is a view wherever one is expected
+
+private:
+    std::string name_;
+    Font font_;
+    std::optional<Color> color_;
+};
+
+} // namespace ui

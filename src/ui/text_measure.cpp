@@ -1,0 +1,130 @@
+#include "ui/text_measure.h"
+
+#include <QFontMetricsF>
+#include <QTextLayout>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <unordered_map>
+
+namespace ui {
+namespace {
+
+std::size_t measured = 0;
+
+struct Lines {
+    std::vector<QString> texts;
+    std::vector<int> starts;
+    double widest = 0;
+};
+
+// The text's lines at a wrapping width in the unscaled font; paragraphs break at line feeds.
+Lines wrap(const QString& text, const QFont& font, double width)
+{
+    QString paragraphs = text;
+    paragraphs.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(paragraphs, font);
+    QTextOption option;
+    option.setWrapMode(std::isfinite(width) ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    Lines lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::isfinite(width) ? width : 1e9);
+        lines.starts.push_back(line.textStart());
+        lines.texts.push_back(paragraphs.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed());
+        lines.widest = std::max(lines.widest, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+TextMeasure set(const TextRequest& request)
+{
+    ++measured;
+    const QFont font = request.font.qfont();
+    const QFontMetricsF metrics(font);
+    const double lineHeight = metrics.height();
+    const double width = request.width && std::isfinite(*request.width) ? std::max(0.0, *request.width)
+                                                                          : std::numeric_limits<double>::infinity();
+    int maxLines = request.lineLimit > 0 ? request.lineLimit : std::numeric_limits<int>::max();
+
+    const auto attempt = [&](double scale) {
+        Lines lines = wrap(request.text, font, width / scale);
+        int allowed = maxLines;
+        if (request.height && std::isfinite(*request.height))
+            allowed = std::min(allowed, std::max(1, int(std::floor(*request.height / (lineHeight * scale) + 1e-6))));
+        return std::pair(std::move(lines), allowed);
+    };
+
+    double scale = 1;
+    auto [lines, allowed] = attempt(scale);
+    if (int(lines.texts.size()) > allowed && request.minimumScaleFactor < 1) {
+        // The largest factor at which it fits, if any does.
+        double low = request.minimumScaleFactor;
+        double high = 1;
+        auto [smallest, smallestAllowed] = attempt(low);
+        if (int(smallest.texts.size()) <= smallestAllowed) {
+            for (int i = 0; i < 12; ++i) {
+                const double middle = (low + high) / 2;
+                auto [tried, triedAllowed] = attempt(middle);
+                (int(tried.texts.size()) <= triedAllowed ? low : high) = middle;
+            }
+        }
+        scale = low;
+        std::tie(lines, allowed) = attempt(scale);
+    }
+
+    TextMeasure result;
+    result.scale = scale;
+    result.lineHeight = lineHeight;
+    result.ascent = metrics.ascent();
+    if (int(lines.texts.size()) > allowed) {
+        // Still too long: keep the lines that fit and end the last with an ellipsis.
+        lines.texts.resize(std::size_t(allowed));
+        QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        lines.texts.back() = metrics.elidedText(rest.trimmed(), Qt::ElideRight, width / scale);
+        lines.widest = 0;
+        for (const auto& line : lines.texts)
+            lines.widest = std::max(lines.widest, metrics.horizontalAdvance(line));
+    }
+    result.lines = std::move(lines.texts);
+    result.size = QSizeF(std::min(width, std::ceil(lines.widest * scale * 100) / 100),
+                         double(result.lines.size()) * lineHeight * scale);
+    return result;
+}
+
+std::string cacheKey(const TextRequest& request)
+{
+    const auto length = [](const std::optional<double>& value) {
+        return value ? std::to_string(*value) : std::string("-");
+    };
+    return request.text.toStdString() + '\x1f' + std::to_string(request.font.size) + '/'
+         + std::to_string(int(request.font.weight)) + '/' + std::to_string(int(request.font.design)) + '/'
+         + std::to_string(request.lineLimit) + '/' + std::to_string(request.minimumScaleFactor) + '/'
+         + length(request.width) + '/' + length(request.height);
+}
+
+} // namespace
+
+const TextMeasure& measureText(const TextRequest& request)
+{
+    // Text, fonts and offers of one panel: a few hundred entries at most. Emptied when full,
+    // which costs one pass of measuring again.
+    static std::unordered_map<std::string, TextMeasure> cache;
+    constexpr std::size_t capacity = 2048;
+    std::string key = cacheKey(request);
+    if (const auto found = cache.find(key); found != cache.end())
+        return found->second;
+    if (cache.size() >= capacity)
+        cache.clear();
+    return cache.emplace(std::move(key), set(request)).first->second;
+}
+
+std::size_t textMeasurements()
+{
+    return measured;
+}
+
+} // namespace ui

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ui/color.h"
+
+#include <QRectF>
+#include <QSizeF>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class Layout;
+class ViewNode;
+struct LaidOut;
+struct PaintContext;
+struct ResolveContext;
+
+// What a parent offers a child: a width and a height, each absent to ask for the child's
+// ideal length on that axis. Infinity asks how far the child would grow.
+struct ProposedSize {
+    std::optional<double> width;
+    std::optional<double> height;
+    friend bool operator==(const ProposedSize&, const ProposedSize&) = default;
+};
+
+enum class Axis { Horizontal, Vertical };
+enum class Edge { Top = 1, Leading = 2, Bottom = 4, Trailing = 8 };
+using Edges = int;
+namespace edges {
+inline constexpr Edges top = int(Edge::Top);
+inline constexpr Edges bottom = int(Edge::Bottom);
+inline constexpr Edges leading = int(Edge::Leading);
+inline constexpr Edges trailing = int(Edge::Trailing);
+inline constexpr Edges horizontal = leading | trailing;
+inline constexpr Edges vertical = top | bottom;
+inline constexpr Edges all = horizontal | vertical;
+} // namespace edges
+
+// A view is a value: an immutable node shared by every copy. Modifiers wrap it in a new node,
+// so they read in the order they apply, the one nearest the view first.
+class View {
+public:
+    View(); // draws nothing and takes no room
+    explicit View(std::shared_ptr<const ViewNode> node) : node_(std::move(node)) {}
+
+    const ViewNode& node() const { return *node_; }
+    const std::shared_ptr<const ViewNode>& shared() const { return node_; }
+
+    View padding(double length) const { return padding(edges::all, length); }
+    View padding(Edges edges, double length) const;
+    // A fixed frame; an absent length leaves that axis to the content. Content is centred.
+    View frame(std::optional<double> width, std::optional<double> height) const;
+    // Asks the content for its ideal length on the chosen axes, whatever the parent offers.
+    View fixedSize(bool horizontal, bool vertical) const;
+    // Drawn behind or over this view, given exactly its size; never changes the layout.
+    View background(View decoration) const;
+    View overlay(View decoration) const;
+    // Drawing effects: none of them moves a neighbour.
+    View shadow(Color color, double radius, double x = 0, double y = 0) const;
+    View blur(double radius) const;
+    View opacity(double value) const;
+    View rotationEffect(double degrees) const;
+    View scaleEffect(double scale) const;
+    // The colour text and symbols take unless they set their own.
+    View foregroundColor(Color color) const;
+    // Run after the render in which this view first takes its place in the tree.
+    View onAppear(std::function<void()> action) const;
+
+private:
+    std::shared_ptr<const ViewNode> node_;
+};
+
+// What every kind of view does. Layout is pure; painting reads only what layout produced.
+class ViewNode {
+public:
+    virtual ~ViewNode() = default;
+
+    // A short name for the layout dump and for keying view state by type.
+    virtual std::string kind() const = 0;
+    virtual std::vector<View> children() const { return {}; }
+
+    // The size this view takes for a proposal.
+    virtual QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const = 0;
+    // The children's frames, given this view's own frame.
+    virtual std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const;
+    // Paints the view; the default paints the children in order.
+    virtual void paint(PaintContext& context, const LaidOut& laidOut) const;
+    // Extra facts for the layout dump (a text's string and final font size).
+    virtual std::string describe(const LaidOut&, Layout&) const { return {}; }
+    // Views that build their body from view state are expanded before layout.
+    virtual std::optional<View> resolve(ResolveContext&) const { return std::nullopt; }
+    // The same view over other children: how the resolving pass rebuilds a tree.
+    virtual std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const;
+    // Spacers yield to every other child of a stack.
+    virtual bool isSpacer() const { return false; }
+};
+
+} // namespace ui

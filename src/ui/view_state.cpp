@@ -1,0 +1,123 @@
+#include "ui/view_state.h"
+
+#include "ui/layout.h"
+
+namespace ui {
+
+void ViewStateStore::endPass()
+{
+    std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); });
+}
+
+bool ViewStateStore::isAnimating(double now) const
+{
+    for (const auto& [key, value] : entries_) {
+        if (const auto* animated = std::any_cast<AnimatedValue>(&value); animated && animated->isAnimating(now))
+            return true;
+        if (const auto* keyed = std::any_cast<KeyedAnimation>(&value)) {
+            for (const auto& animated : keyed->values)
+                if (animated.isAnimating(now))
+                    return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// Stands where a stateful view stood, with the body it built for this render.
+class ResolvedNode final : public ViewNode {
+public:
+    ResolvedNode(std::string kind, View body) : kind_(std::move(kind)), body_(std::move(body)) {}
+
+    std::string kind() const override { return kind_; }
+    std::vector<View> children() const override { return {body_}; }
+    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
+    {
+        return std::make_shared<ResolvedNode>(kind_, children.at(0));
+    }
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
+    {
+        return layout.sizeOf(body_, proposal);
+    }
+
+private:
+    std::string kind_;
+    View body_;
+};
+
+class StatefulNode final : public ViewNode {
+public:
+    StatefulNode(std::string kind, std::function<View(ResolveContext&)> body)
+        : kind_(std::move(kind)), body_(std::move(body))
+    {
+    }
+
+    std::string kind() const override { return kind_; }
+    QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; } // resolved before layout
+    std::optional<View> resolve(ResolveContext& context) const override
+    {
+        return View(std::make_shared<ResolvedNode>(kind_, body_(context)));
+    }
+
+private:
+    std::string kind_;
+    std::function<View(ResolveContext&)> body_;
+};
+
+View resolveAt(const View& view, ViewStateStore& store, const std::string& path, double now)
+{
+    ResolveContext context{store, path, now};
+    const View replaced = view.node().resolve(context).value_or(view);
+    const auto children = replaced.node().children();
+    if (children.empty())
+        return replaced;
+    std::vector<View> resolved;
+    bool changed = false;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        resolved.push_back(resolveAt(children[i], store, childPath(path, i, children[i]), now));
+        changed = changed || resolved.back().shared() != children[i].shared();
+    }
+    if (!changed)
+        return replaced;
+    return View(replaced.node().withChildren(std::move(resolved)));
+}
+
+} // namespace
+
+View Stateful(std::string kind, std::function<View(ResolveContext&)> body)
+{
+    return View(std::make_shared<StatefulNode>(std::move(kind), std::move(body)));
+}
+
+View Animated(double key, Animation animation, std::vector<double> targets,
+              std::function<View(const std::vector<double>& shown)> body)
+{
+    return Stateful("animated", [=](ResolveContext& context) {
+        auto& state = context.state("values", KeyedAnimation{key, {}});
+        if (state.values.size() != targets.size()) {
+            state.values.assign(targets.size(), AnimatedValue());
+            for (std::size_t i = 0; i < targets.size(); ++i)
+                state.values[i] = AnimatedValue(targets[i]);
+            state.key = key;
+        }
+        const bool keyChanged = state.key != key;
+        state.key = key;
+        std::vector<double> shown;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            if (keyChanged)
+                state.values[i].set(targets[i], animation, context.now);
+            else if (state.values[i].target() != targets[i])
+                state.values[i].set(targets[i], std::nullopt, context.now);
+            shown.push_back(state.values[i].value(context.now));
+        }
+        return body(shown);
+    });
+}
+
+View resolveTree(const View& root, ViewStateStore& store, double now)
+{
+    return resolveAt(root, store, "", now);
+}
+
+} // namespace ui

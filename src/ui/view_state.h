@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ui/animation.h"
+#include "ui/view.h"
+
+#include <any>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace ui {
+
+// View-local state, kept across renders by the view's place in the tree (its path: child
+// indices, view kinds, condition branches) and dropped when that place is gone.
+class ViewStateStore {
+public:
+    // The value at `key`, made from `initial` the first time; marks it as still in use.
+    template <class T>
+    T& at(const std::string& key, T initial)
+    {
+        used_.insert(key);
+        auto [entry, made] = entries_.try_emplace(key, std::move(initial));
+        if (!made && entry->second.type() != typeid(T))
+            entry->second = std::move(initial);
+        return std::any_cast<T&>(entry->second);
+    }
+
+    // The value at `key` if it is there and of that type.
+    template <class T>
+    T* find(const std::string& key)
+    {
+        const auto entry = entries_.find(key);
+        return entry == entries_.end() ? nullptr : std::any_cast<T>(&entry->second);
+    }
+
+    // A render begins; at its end, state that no view asked for is dropped.
+    void beginPass() { used_.clear(); }
+    void endPass();
+
+    // Whether some animated state still moves at `now`: the host's clock runs only then.
+    bool isAnimating(double now) const;
+
+    // Asks the host for another render; views call it when they change their state.
+    std::function<void()> invalidate = [] {};
+
+private:
+    std::unordered_map<std::string, std::any> entries_;
+    std::unordered_set<std::string> used_;
+};
+
+// Numbers that move together to new targets whenever a key changes.
+struct KeyedAnimation {
+    double key = 0;
+    std::vector<AnimatedValue> values;
+};
+
+// What a view's body is built with: its state and the time.
+struct ResolveContext {
+    ViewStateStore& store;
+    std::string path;
+    double now = 0;
+
+    template <class T>
+    T& state(const std::string& name, T initial)
+    {
+        return store.at(path + "#" + name, std::move(initial));
+    }
+};
+
+// A view whose body is built, on every render, from view state at its place in the tree.
+View Stateful(std::string kind, std::function<View(ResolveContext&)> body);
+
+// The `targets` as shown: when `key` changes they move to their new values with `animation`;
+// a change of targets under the same key shows at once.
+View Animated(double key, Animation animation, std::vector<double> targets,
+              std::function<View(const std::vector<double>& shown)> body);
+
+// Expands the stateful views of a tree into their bodies for this render.
+View resolveTree(const View& root, ViewStateStore& store, double now);
+
+} // namespace ui

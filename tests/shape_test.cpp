@@ -1,0 +1,199 @@
+#include "ui/effects.h"
+#include "ui/shape.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using namespace ui;
+
+QImage canvas(int width, int height, qreal ratio = 1)
+{
+    QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+int alphaAt(const QImage& image, int x, int y)
+{
+    return qAlpha(image.pixel(x, y));
+}
+
+// A point on a circle, clockwise on screen from 3 o'clock.
+QPoint onCircle(QPointF centre, double radius, double degrees)
+{
+    const double angle = degrees * std::numbers::pi / 180;
+    return (centre + QPointF(std::cos(angle), std::sin(angle)) * radius).toPoint();
+}
+
+TEST(ShapePath, CircleIsInscribedStartsAtThreeOClockAndIsStrokedOnItsOutline)
+{
+    const QPainterPath wide = shapePath(Shape::circle(), QRectF(0, 0, 200, 100));
+    EXPECT_EQ(wide.boundingRect(), QRectF(50, 0, 100, 100));
+    EXPECT_EQ(wide.elementAt(0), QPointF(150, 50));
+
+    QImage image = canvas(100, 100);
+    QPainter painter(&image);
+    strokeShape(painter, Shape::circle(), QRectF(7, 7, 86, 86), Color::black(), {.lineWidth = 8}, ColorScheme::Light);
+    painter.end();
+    const QPointF centre(50, 50);
+    for (double degrees = 0; degrees < 360; degrees += 30) {
+        for (double radius : {40.5, 43.0, 45.5})
+            EXPECT_GT(alphaAt(image, onCircle(centre, radius, degrees).x(), onCircle(centre, radius, degrees).y()), 200);
+        for (double radius : {36.0, 49.5})
+            EXPECT_EQ(alphaAt(image, onCircle(centre, radius, degrees).x(), onCircle(centre, radius, degrees).y()), 0);
+    }
+    EXPECT_EQ(alphaAt(image, 50, 50), 0);
+}
+
+TEST(ShapePath, ContinuousCornersEaseInsideACircularCornerAndLargeRadiiBecomeACapsule)
+{
+    const QRectF bounds(0, 0, 400, 300);
+    QImage continuous = canvas(400, 300), circular = canvas(400, 300);
+    QPainter painter(&continuous);
+    fillShape(painter, Shape::roundedRectangle(100), bounds, Color::black(), ColorScheme::Light);
+    painter.end();
+    QPainterPath reference;
+    reference.addRoundedRect(bounds, 100, 100);
+    painter.begin(&circular);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(reference, Qt::black);
+    painter.end();
+    // Where the circular arc meets the top edge, the continuous corner is still easing in.
+    EXPECT_GT(alphaAt(circular, 100, 0), 200);
+    EXPECT_LT(alphaAt(continuous, 100, 0), 100);
+    for (QPoint middle : {QPoint(200, 0), QPoint(399, 150), QPoint(200, 299), QPoint(0, 150)})
+        EXPECT_GT(alphaAt(continuous, middle.x(), middle.y()), 200) << middle.x() << "," << middle.y();
+
+    const QRectF bar(10, 10, 200, 100);
+    for (double radius = 0; radius <= 60; radius += 5)
+        EXPECT_EQ(shapePath(Shape::roundedRectangle(radius), bar).boundingRect(), bar) << radius;
+    EXPECT_EQ(shapePath(Shape::roundedRectangle(500), bar), shapePath(Shape::capsule(), bar));
+}
+
+TEST(TrimmedPath, CutsAtFractionsOfTheLength)
+{
+    const QPainterPath circle = shapePath(Shape::circle(), QRectF(0, 0, 86, 86));
+    const QPainterPath quarter = trimmedPath(circle, 0, 0.25);
+    EXPECT_NEAR(quarter.elementAt(0).x, 86, 1e-6);
+    EXPECT_NEAR(quarter.currentPosition().x(), 43, 0.05);
+    EXPECT_NEAR(quarter.currentPosition().y(), 86, 0.05);
+    EXPECT_EQ(trimmedPath(circle, -1, 2), circle);
+    EXPECT_TRUE(trimmedPath(circle, 0.6, 0.6).isEmpty());
+    EXPECT_TRUE(trimmedPath(circle, 0.7, 0.2).isEmpty());
+
+    // Pieces meet end to start and add up to the whole, across lines and curves alike.
+    const QPainterPath rounded = shapePath(Shape::roundedRectangle(20), QRectF(0, 0, 160, 90));
+    for (double cut : {0.03, 0.1, 0.37, 0.5, 0.81, 0.99}) {
+        const QPainterPath head = trimmedPath(rounded, 0, cut), tail = trimmedPath(rounded, cut, 1);
+        EXPECT_NEAR(head.length(), cut * rounded.length(), 0.05) << cut;
+        EXPECT_NEAR(head.length() + tail.length(), rounded.length(), 0.05) << cut;
+        EXPECT_LT(QLineF(head.currentPosition(), tail.elementAt(0)).length(), 1e-6) << cut;
+    }
+
+    // A ring's first quarter, turned to start at 12 o'clock, covers 12 to 3 o'clock only.
+    QImage image = canvas(100, 100);
+    QPainter painter(&image);
+    painter.translate(50, 50);
+    painter.rotate(-90);
+    painter.translate(-50, -50);
+    strokeShape(painter, Shape::circle(), QRectF(7, 7, 86, 86), Color::black(), {.lineWidth = 8}, ColorScheme::Light, 0, 0.25);
+    painter.end();
+    EXPECT_GT(alphaAt(image, onCircle({50, 50}, 43, -45).x(), onCircle({50, 50}, 43, -45).y()), 200);
+    for (double degrees : {-100.0, 10.0, 135.0})
+        EXPECT_EQ(alphaAt(image, onCircle({50, 50}, 43, degrees).x(), onCircle({50, 50}, 43, degrees).y()), 0) << degrees;
+}
+
+TEST(BrushFor, ResolvesColoursAndSpreadsGradientStopsBetweenUnitPoints)
+{
+    EXPECT_EQ(brushFor(Color::primary(), {}, ColorScheme::Dark).color(), QColor(Qt::white));
+
+    const LinearGradient gradient{{Color::red(), Color::green(), Color::blue()}, {0, 0.5}, {1, 0.5}};
+    const QBrush brush = brushFor(gradient, QRectF(0, 0, 100, 10), ColorScheme::Light);
+    ASSERT_EQ(brush.gradient()->stops().size(), 3);
+    EXPECT_EQ(brush.gradient()->stops()[1].first, 0.5);
+
+    QImage image = canvas(100, 10);
+    QPainter painter(&image);
+    fillShape(painter, Shape::roundedRectangle(0), QRectF(0, 0, 100, 10), gradient, ColorScheme::Light);
+    painter.end();
+    EXPECT_GT(image.pixelColor(0, 5).red(), 250);
+    EXPECT_GT(image.pixelColor(99, 5).blue(), 250);
+    EXPECT_LT(image.pixelColor(99, 5).red(), 5);
+}
+
+TEST(GaussianBlur, SpreadsInkWithinItsMarginAndKeepsItsAmount)
+{
+    QImage square = canvas(120, 120);
+    QPainter(&square).fillRect(40, 40, 40, 40, QColor(255, 128, 0));
+    const QImage blurred = gaussianBlur(square, 10);
+    const int margin = blurMargin(10);
+    EXPECT_EQ(blurred.pixel(60, 60), square.pixel(60, 60));
+    EXPECT_GT(alphaAt(blurred, 36, 60), 20);
+    EXPECT_LT(alphaAt(blurred, 36, 60), 128);
+    EXPECT_EQ(alphaAt(blurred, 40 - margin - 1, 60), 0);
+    EXPECT_EQ(alphaAt(blurred, 60, 80 + margin), 0);
+    // Even about the square: no pass shifts the ink.
+    EXPECT_EQ(blurred.pixel(35, 60), blurred.pixel(84, 60));
+    EXPECT_EQ(blurred.pixel(60, 35), blurred.pixel(60, 84));
+
+    double before = 0, after = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120; ++x) {
+            before += alphaAt(square, x, y);
+            after += alphaAt(blurred, x, y);
+            EXPECT_LE(qRed(blurred.pixel(x, y)), alphaAt(blurred, x, y));
+        }
+    EXPECT_NEAR(after, before, before * 0.002);
+}
+
+TEST(GaussianBlur, StandardDeviationIsHalfTheRadius)
+{
+    // Across an edge the blur follows the Gaussian's integral, 6 px wide for a 12 px radius.
+    QImage half = canvas(200, 80);
+    QPainter(&half).fillRect(100, 0, 100, 80, Qt::black);
+    const QImage blurred = gaussianBlur(half, 12);
+    for (int distance : {3, 6, 9}) {
+        const double expected = 255 * 0.5 * std::erfc((distance - 0.5) / (6 * std::numbers::sqrt2));
+        EXPECT_NEAR(alphaAt(blurred, 100 - distance, 40), expected, 4) << distance;
+        EXPECT_NEAR(alphaAt(blurred, 99 + distance, 40), 255 - expected, 4) << distance;
+    }
+}
+
+TEST(Effects, ShadowAndBlurKeepTheirSizeInPointsAtAnyScale)
+{
+    const auto paint = [](qreal ratio) {
+        QImage image = canvas(120, 120, ratio);
+        QPainter painter(&image);
+        painter.translate(10, 0);
+        const QRectF card(30, 30, 40, 40);
+        drawWithShadow(
+            painter, card, [&](QPainter& p) { p.fillRect(card, Qt::white); }, QColor(0, 0, 0, 200), 8, QPointF(0, 20));
+        return image;
+    };
+    for (qreal ratio : {1.0, 2.0}) {
+        const QImage image = paint(ratio);
+        const auto at = [&](int x, int y) { return image.pixelColor(QPoint(x, y) * ratio); };
+        EXPECT_EQ(at(60, 50), QColor(Qt::white)) << ratio;
+        EXPECT_EQ(at(60, 85).red(), 0) << ratio;
+        EXPECT_GT(at(60, 85).alpha(), 150) << ratio;
+        EXPECT_EQ(at(60, 25).alpha(), 0) << ratio;
+        EXPECT_NEAR(at(60, 91).alpha(), paint(1).pixelColor(60, 91).alpha(), 12) << ratio;
+    }
+
+    QImage image = canvas(100, 100, 2);
+    QPainter painter(&image);
+    drawBlurred(painter, QRectF(30, 30, 40, 40), 8, [](QPainter& p) { p.fillRect(QRectF(30, 30, 40, 40), Qt::blue); });
+    painter.end();
+    EXPECT_EQ(image.pixelColor(100, 100), QColor(Qt::blue));
+    EXPECT_GT(image.pixelColor(2 * 28, 100).alpha(), 0);
+    EXPECT_LT(image.pixelColor(2 * 31, 100).alpha(), 255);
+}
+
+} // namespace

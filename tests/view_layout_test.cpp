@@ -1,0 +1,238 @@
+// The view layer through its layout dump: sizes and places, not pixels, except where only
+// pixels tell (fills, strokes, transforms).
+#include "ui/button.h"
+#include "ui/shape_view.h"
+#include "ui/stacks.h"
+#include "ui/text.h"
+#include "ui/text_measure.h"
+#include "ui/view_host.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+namespace {
+
+using namespace ui;
+
+struct Node {
+    std::string kind;
+    QRectF frame;
+    std::string extra;
+};
+
+std::vector<Node> laidOut(const View& view, QSizeF size = {300, 300})
+{
+    std::vector<Node> nodes;
+    std::istringstream lines(layoutDump([view](ColorScheme) { return view; }, size));
+    static const std::regex line(R"(\s*(\S+) \(([-\d.]+), ([-\d.]+), ([-\d.]+) x ([-\d.]+)\)\s?(.*))");
+    for (std::string text; std::getline(lines, text);) {
+        std::smatch match;
+        if (std::regex_match(text, match, line))
+            nodes.push_back({match[1], QRectF(std::stod(match[2]), std::stod(match[3]), std::stod(match[4]), std::stod(match[5])),
+                             match[6]});
+    }
+    return nodes;
+}
+
+std::vector<QRectF> framesOf(const std::vector<Node>& nodes, const std::string& kind)
+{
+    std::vector<QRectF> frames;
+    for (const auto& node : nodes)
+        if (node.kind == kind)
+            frames.push_back(node.frame);
+    return frames;
+}
+
+View box(double width, double height)
+{
+    return View(RoundedRectangle(2).fill(Color::blue())).frame(width, height);
+}
+
+TEST(StackLayout, SpacesAndAlignsChildrenInOrder)
+{
+    auto frames = framesOf(laidOut(VStack(Alignment::Leading, 10, {box(50, 20), box(30, 10)})), "RoundedRectangle");
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0], QRectF(125, 130, 50, 20));
+    EXPECT_EQ(frames[1], QRectF(125, 160, 30, 10));
+
+    frames = framesOf(laidOut(HStack(Alignment::Center, 4, {box(10, 40), box(10, 10)})), "RoundedRectangle");
+    EXPECT_EQ(frames[1], QRectF(152, 145, 10, 10)) << "centred on the cross axis";
+}
+
+TEST(StackLayout, SpacersShareWhatTheOthersLeave)
+{
+    const auto nodes = laidOut(HStack(0, {box(40, 10), Spacer(), box(20, 10), Spacer(), box(40, 10)}), {300, 50});
+    const auto spacers = framesOf(nodes, "Spacer");
+    ASSERT_EQ(spacers.size(), 2u);
+    EXPECT_EQ(spacers[0].width(), 100);
+    EXPECT_EQ(spacers[1].width(), 100);
+    EXPECT_EQ(framesOf(nodes, "RoundedRectangle").back().right(), 300);
+    EXPECT_EQ(framesOf(nodes, "HStack").front().height(), 10) << "spacers add no cross length";
+}
+
+TEST(StackLayout, TheLeastFlexibleChildIsServedFirst)
+{
+    // A fixed 200 wide box and a shape that takes any width share 300: the shape gets 100,
+    // although it comes first and an equal share would have been 150.
+    const auto nodes = laidOut(HStack(0, {View(Circle().fill(Color::red())).frame(std::nullopt, 20), box(200, 20)}), {300, 50});
+    EXPECT_EQ(framesOf(nodes, "frame").front().width(), 100);
+}
+
+TEST(Modifiers, PaddingGrowsTheViewAndDecorationsTakeItsSize)
+{
+    const auto nodes = laidOut(box(40, 20)
+                                   .padding(edges::horizontal, 13)
+                                   .padding(edges::vertical, 6)
+                                   .background(View(Capsule().fill(Color::gray())))
+                                   .shadow(Color::black(), 5, 0, 3));
+    const QRectF padded = framesOf(nodes, "shadow").front();
+    EXPECT_EQ(padded.size(), QSizeF(66, 32));
+    EXPECT_EQ(framesOf(nodes, "Capsule").front(), padded);
+    EXPECT_EQ(framesOf(nodes, "background").front(), padded);
+}
+
+TEST(Modifiers, AFixedFrameCentresItsContent)
+{
+    const auto nodes = laidOut(box(50, 30).frame(86, 86), {86, 86});
+    EXPECT_EQ(framesOf(nodes, "RoundedRectangle").front(), QRectF(18, 28, 50, 30));
+}
+
+TEST(Modifiers, ScaleAndRotationMoveNoNeighbour)
+{
+    const auto plain = framesOf(laidOut(HStack(5, {box(30, 30), box(30, 30)})), "RoundedRectangle");
+    const auto scaled = framesOf(laidOut(HStack(5, {box(30, 30).scaleEffect(0.5).rotationEffect(45), box(30, 30)})),
+                                 "RoundedRectangle");
+    EXPECT_EQ(plain, scaled);
+}
+
+TEST(TextLayout, ShrinksThenTruncatesOnOneLine)
+{
+    const View name = Text("A very long model name that cannot fit").font({17, FontWeight::Bold}).minimumScaleFactor(0.9).lineLimit(1);
+    const auto nodes = laidOut(name.frame(120, std::nullopt), {120, 100});
+    const Node text = *std::find_if(nodes.begin(), nodes.end(), [](const Node& n) { return n.kind == "Text"; });
+    EXPECT_LE(text.frame.width(), 120);
+    EXPECT_NE(text.extra.find("\u2026\""), std::string::npos) << text.extra;
+    EXPECT_NE(text.extra.find("size 15.3"), std::string::npos) << "shrunk to the minimum first: " << text.extra;
+
+    const View fits = Text("Short").font({17}).minimumScaleFactor(0.5).lineLimit(1);
+    EXPECT_NE(laidOut(fits).back().extra.find("size 17"), std::string::npos);
+}
+
+TEST(TextLayout, FixedVerticalSizeShowsBothLinesInFull)
+{
+    const View sentence = Text("Alimentazione da batteria.\nNessun alimentatore collegato.").font({11}).lineLimit(2);
+    const auto squeezed = laidOut(sentence.frame(180, 8), {180, 8});
+    const auto fixed = laidOut(sentence.fixedSize(false, true).frame(180, 8), {180, 8});
+    const Node shown = fixed.back();
+    EXPECT_NE(shown.extra.find("batteria.\\nNessun"), std::string::npos) << shown.extra;
+    EXPECT_GT(shown.frame.height(), squeezed.back().frame.height());
+    EXPECT_EQ(shown.extra.find("\u2026"), std::string::npos);
+}
+
+TEST(TextLayout, UnchangedTextIsMeasuredOnce)
+{
+    const View label = Text("Cicli di Ricarica").font({12, FontWeight::Medium});
+    laidOut(HStack(12, {label, Spacer(), Text("412")}), {280, 40});
+    const auto measured = textMeasurements();
+    laidOut(HStack(12, {label, Spacer(), Text("412")}), {280, 40});
+    EXPECT_EQ(textMeasurements(), measured);
+}
+
+TEST(ViewState, SurvivesRendersAndIsDroppedWithItsPlace)
+{
+    bool shown = true;
+    int renders = 0;
+    const auto counter = [&] {
+        return Stateful("counter", [&](ResolveContext& context) {
+            renders = ++context.state("renders", 0);
+            return View();
+        });
+    };
+    ViewHost host([&](ColorScheme) { return If(shown, counter()); });
+    QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    EXPECT_EQ(renders, 2);
+    shown = false;
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    shown = true;
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    EXPECT_EQ(renders, 1) << "a new place starts afresh";
+}
+
+TEST(ViewState, KeyedAnimationsMoveOnlyWhenTheirKeyChanges)
+{
+    double key = 1;
+    double target = 10;
+    double shown = 0;
+    ViewHost host([&](ColorScheme) {
+        return Animated(key, Animation::easeOut(1.0), {target}, [&](const std::vector<double>& values) {
+            shown = values[0];
+            return View();
+        });
+    });
+    QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    target = 20;
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0.1);
+    EXPECT_EQ(shown, 20) << "same key: at once";
+    key = 2;
+    target = 30;
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0.2);
+    EXPECT_EQ(shown, 20);
+    EXPECT_TRUE(host.isAnimating(0.5));
+    host.render(painter, {10, 10}, ColorScheme::Light, 1, 1.2);
+    EXPECT_EQ(shown, 30);
+    EXPECT_FALSE(host.isAnimating(1.3)) << "the clock may stop";
+}
+
+TEST(Buttons, APressShowsInTheStyleAndTheReleaseRunsTheAction)
+{
+    int runs = 0;
+    std::vector<bool> styled;
+    ViewHost host([&](ColorScheme) {
+        return Button([&] { ++runs; }, box(40, 20), [&](View label, bool pressed) {
+            styled.push_back(pressed);
+            return label.padding(6);
+        });
+    });
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    host.render(painter, {100, 100}, ColorScheme::Light, 1, 0);
+    host.press({50, 50});
+    host.render(painter, {100, 100}, ColorScheme::Light, 1, 0);
+    host.release({50, 50});
+    host.render(painter, {100, 100}, ColorScheme::Light, 1, 0);
+    EXPECT_EQ(styled, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(runs, 1);
+    host.press({50, 50});
+    host.release({2, 2});
+    EXPECT_EQ(runs, 1) << "released elsewhere: no action";
+}
+
+TEST(Painting, ARotatedTrimStartsAtTwelveAndRunsClockwise)
+{
+    const View arc = View(Circle().trim(0, 0.25).stroke(Color::red(), {8, Qt::FlatCap})).rotationEffect(-90);
+    const QImage image = renderImage([arc](ColorScheme) { return arc; }, {100, 100}, 1, ColorScheme::Light)
+                             .convertToFormat(QImage::Format_ARGB32);
+    const auto inked = [&](int x, int y) { return qAlpha(image.pixel(x, y)) > 128; };
+    EXPECT_TRUE(inked(85, 15)) << "between 12 and 3 o'clock";
+    EXPECT_FALSE(inked(15, 15)) << "not before 12";
+    EXPECT_FALSE(inked(85, 85)) << "not past 3";
+}
+
+TEST(Painting, FillsFollowTheAppearance)
+{
+    const View card = View(RoundedRectangle(8).fill(Color::primary())).frame(20, 20);
+    const auto centre = [&](ColorScheme scheme) {
+        return renderImage([card](ColorScheme) { return card; }, {20, 20}, 2, scheme).pixelColor(20, 20);
+    };
+    EXPECT_EQ(centre(ColorScheme::Light), QColor(Qt::black));
+    EXPECT_EQ(centre(ColorScheme::Dark), QColor(Qt::white));
+}
+
+} // namespace
