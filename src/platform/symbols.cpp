@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 
 namespace platform {
@@ -101,10 +102,16 @@ std::optional<Symbol> systemSymbol(std::string_view name)
     // Fonts need the GUI application; without one there is nothing to draw with.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr || !fontInstalled())
         return std::nullopt;
+    // Measuring a glyph's outline is dear and views ask on every render: once per name will do.
+    // GUI thread only, like every caller.
+    static std::map<std::string_view, std::optional<Symbol>> known;
+    if (const auto found = known.find(entry->name); found != known.end())
+        return found->second;
     // Older releases of the font lack some of these glyphs.
-    if (!QFontMetricsF(symbolFont(24)).inFontUcs4(entry->glyph))
-        return std::nullopt;
-    return measured(entry->glyph, entry->quarterTurn);
+    std::optional<Symbol> symbol;
+    if (QFontMetricsF(symbolFont(24)).inFontUcs4(entry->glyph))
+        symbol = measured(entry->glyph, entry->quarterTurn);
+    return known.emplace(entry->name, symbol).first->second;
 }
 
 QSizeF symbolSize(const Symbol& symbol, qreal pixelSize)
