@@ -30,7 +30,7 @@ TEST(StatusCommand, PrintsTheMachineAsJson)
     EXPECT_EQ(outcome.exitStatus, 0);
     EXPECT_EQ(outcome.out,
               R"({"percentage": 72, "isCharging": true, "powerSource": "Alimentatore", "deviceName": "Giulia's ThinkPad", )"
-              R"("modelName": "ThinkPad X1 Carbon Gen 9", "chipName": "11th Gen Intel(R) Core(TM) i7-1165G7 @ 2.80GHz", )"
+              R"("modelName": "ThinkPad X1 Carbon Gen 9", "chipName": "Intel Core i7-1165G7", )"
               R"("memorySize": "16 GB", "cycleCount": 412, "healthCapacity": "84%", "condition": "Normale", )"
               R"("symbolName": "battery.100.bolt", "title": " 72%"})"
               "\n");
@@ -46,7 +46,7 @@ TEST(StatusCommand, PrintsFieldsInOrderThenSymbolAndTitle)
                            "powerSource: Batteria\n"
                            "deviceName: studio\n"
                            "modelName: XPS 13 9310\n"
-                           "chipName: 11th Gen Intel(R) Core(TM) i7-1185G7 @ 3.00GHz\n"
+                           "chipName: Intel Core i7-1185G7\n"
                            "memorySize: 32 GB\n"
                            "cycleCount: 803\n"
                            "healthCapacity: 75%\n"

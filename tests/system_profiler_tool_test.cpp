@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpectedReports{"laptop-charging",
                         "Hardware:\n\n    Hardware Overview:\n\n"
                         "      Model Name: ThinkPad X1 Carbon Gen 9\n"
-                        "      Chip: 11th Gen Intel(R) Core(TM) i7-1165G7 @ 2.80GHz\n"
+                        "      Chip: Intel Core i7-1165G7\n"
                         "      Memory: 16 GB\n\n",
                         "Power:\n\n    Battery Information:\n\n      Health Information:\n"
                         "          Cycle Count: 412\n"
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpectedReports{"laptop-discharging",
                         "Hardware:\n\n    Hardware Overview:\n\n"
                         "      Model Name: XPS 13 9310\n"
-                        "      Chip: 11th Gen Intel(R) Core(TM) i7-1185G7 @ 3.00GHz\n"
+                        "      Chip: Intel Core i7-1185G7\n"
                         "      Memory: 32 GB\n\n",
                         "Power:\n\n    Battery Information:\n\n      Health Information:\n"
                         "          Cycle Count: 803\n"
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpectedReports{"two-batteries",
                         "Hardware:\n\n    Hardware Overview:\n\n"
                         "      Model Name: ThinkPad T480\n"
-                        "      Chip: Intel(R) Core(TM) i5-8350U CPU @ 1.70GHz\n"
+                        "      Chip: Intel Core i5-8350U\n"
                         "      Memory: 8 GB\n\n",
                         "Power:\n\n    Battery Information:\n\n      Health Information:\n"
                         "          Cycle Count: 96\n"
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpectedReports{"desktop",
                         "Hardware:\n\n    Hardware Overview:\n\n"
                         "      Model Name: Precision T3600\n"
-                        "      Chip: Intel(R) Xeon(R) CPU E5-2680 0 @ 2.70GHz\n"
+                        "      Chip: Intel Xeon E5-2680 0\n"
                         "      Memory: 16 GB\n\n",
                         "Power:\n\n"},
         ExpectedReports{"arm-dead-battery",

@@ -7,6 +7,7 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <regex>
 #include <string_view>
 
 namespace profiler {
@@ -93,6 +94,17 @@ std::string collapsingSpaces(std::string_view text)
     return collapsed;
 }
 
+// The processor as a person names it: the kernel's model string without trademark signs,
+// generation prefixes, clock speeds, core counts and integrated graphics, which make it too
+// long for a badge ("11th Gen Intel(R) Core(TM) i7-1165G7 @ 2.80GHz": "Intel Core i7-1165G7").
+std::string conciseChipName(const std::string& name)
+{
+    static const std::regex noise(
+        R"(\((R|r|TM|tm)\)|®|™|\b\d+(st|nd|rd|th) Gen\b|\bCPU\b|\b\d+-Core\b|\bProcessor\b|@.*$|\bwith Radeon.*$|\bw/ Radeon.*$)");
+    const std::string concise = collapsingSpaces(std::regex_replace(name, noise, " "));
+    return concise.empty() ? name : concise;
+}
+
 std::optional<std::string> chipName(const std::filesystem::path& root)
 {
     const auto cpuinfo = platform::readHostFile(root / "proc/cpuinfo");
@@ -121,7 +133,7 @@ std::optional<std::string> chipName(const std::filesystem::path& root)
     for (std::size_t i = 0; i < keys.size(); ++i) {
         // Some kernels list "Processor : 0" as a number rather than a name.
         if (found[i] && (keys[i] != "Processor" || containsLetter(*found[i])))
-            return collapsingSpaces(*found[i]);
+            return conciseChipName(collapsingSpaces(*found[i]));
     }
     return std::nullopt;
 }

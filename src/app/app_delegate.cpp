@@ -1,6 +1,10 @@
 #include "app/app_delegate.h"
 
-#include <QWidget>
+#include "app/panel_content.h"
+#include "platform/appearance.h"
+#include "ui/hosting_widget.h"
+
+#include <QApplication>
 
 namespace app {
 
@@ -14,8 +18,14 @@ AppDelegate::AppDelegate(monitor::BatteryMonitorServices monitorServices,
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    // The panel's views come with the view layer; until then the popover hosts an empty view.
-    auto* rootView = new QWidget;
+    auto* rootView = new ui::HostingWidget(panelContent(batteryMonitor, [] { QApplication::quit(); }));
+    rootView->observe(batteryMonitor->objectWillChange);
+    // The panel recolours as soon as the desktop switches between light and dark.
+    auto* appearance = new platform::Appearance(rootView);
+    const auto follow = [rootView](bool dark) { rootView->setColorScheme(dark ? ui::ColorScheme::Dark : ui::ColorScheme::Light); };
+    follow(appearance->isDark());
+    QObject::connect(appearance, &platform::Appearance::changed, rootView, follow);
+
     popover->setContentSize(QSize(320, 480));
     popover->setBehavior(platform::PopupWindow::Behavior::Transient);
     popover->setContent(rootView);

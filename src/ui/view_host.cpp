@@ -10,6 +10,7 @@ ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
 
 void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal devicePixelRatio, double now)
 {
+    store_.now = now;
     store_.beginPass();
     const View root = resolveTree(body_(scheme), store_, now);
     store_.endPass();

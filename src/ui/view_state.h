@@ -43,6 +43,8 @@ public:
 
     // Asks the host for another render; views call it when they change their state.
     std::function<void()> invalidate = [] {};
+    // The time of the current render on the host's clock, for actions that start animations.
+    double now = 0;
 
 private:
     std::unordered_map<std::string, std::any> entries_;

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "ui/button.h"
+
+namespace views {
+
+// The footer's buttons: a bold label on a faint translucent tile with a hairline outline, firmer
+// and 4 % smaller while pressed. The destructive variant is red in either appearance.
+ui::ButtonStyle GlassButtonStyle(bool isDestructive, ui::ColorScheme colorScheme);
+
+} // namespace views
