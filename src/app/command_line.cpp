@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <charconv>
 #include <span>
 #include <string_view>
 
@@ -12,6 +13,10 @@ std::string usage()
            "\n"
            "  --status          print the battery status once and exit; needs no display\n"
            "  --json            with --status: print it as one JSON object\n"
+           "  --snapshot FILE   render the panel to a PNG file and exit; needs no display\n"
+           "  --appearance light|dark\n"
+           "                    with --snapshot: the appearance to render (default light)\n"
+           "  --scale N         with --snapshot: device pixels per point (default 2)\n"
            "  --root DIR        read the host's files (sys, proc, etc) under DIR instead of /\n"
            "  --profiler PATH   run PATH as the system profiler instead of the bundled one\n"
            "  --help            show this help and exit\n"
@@ -32,6 +37,8 @@ CommandLine onlyMode(CommandLine::Mode mode)
 std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const char* const argv[])
 {
     CommandLine line;
+    bool appearanceGiven = false;
+    bool scaleGiven = false;
     const std::span arguments(argv + 1, argc > 0 ? argc - 1 : 0);
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         std::string_view option = *it;
@@ -51,11 +58,34 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
             return CommandLineError{"option " + std::string(option) + " needs a value"};
         };
 
-        if (option == "--root" || option == "--profiler") {
+        if (option == "--root" || option == "--profiler" || option == "--snapshot") {
             const auto value = takesValue();
             if (!value || value->empty())
                 return missingValue();
-            (option == "--root" ? line.root : line.profiler) = std::filesystem::path(*value);
+            (option == "--root" ? line.root : option == "--profiler" ? line.profiler : line.snapshot) =
+                std::filesystem::path(*value);
+            continue;
+        }
+        if (option == "--appearance") {
+            const auto value = takesValue();
+            if (!value)
+                return missingValue();
+            if (*value != "light" && *value != "dark")
+                return CommandLineError{"option --appearance takes light or dark, not " + std::string(*value)};
+            line.dark = *value == "dark";
+            appearanceGiven = true;
+            continue;
+        }
+        if (option == "--scale") {
+            const auto value = takesValue();
+            if (!value)
+                return missingValue();
+            double scale = 0;
+            const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), scale);
+            if (error != std::errc() || end != value->data() + value->size() || !(scale >= 0.25 && scale <= 8))
+                return CommandLineError{"option --scale takes a number from 0.25 to 8, not " + std::string(*value)};
+            line.scale = scale;
+            scaleGiven = true;
             continue;
         }
         if (attached)
@@ -73,6 +103,13 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
     }
     if (line.json)
         line.mode = CommandLine::Mode::Status; // JSON only makes sense as a one-off report
+    if (line.snapshot) {
+        if (line.mode == CommandLine::Mode::Status)
+            return CommandLineError{"option --snapshot cannot go with --status or --json"};
+        line.mode = CommandLine::Mode::Snapshot;
+    } else if (appearanceGiven || scaleGiven) {
+        return CommandLineError{std::string("option ") + (appearanceGiven ? "--appearance" : "--scale") + " needs --snapshot"};
+    }
     return line;
 }
 

@@ -8,10 +8,13 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Tray, Status, Help, Version };
+    enum class Mode { Tray, Status, Snapshot, Help, Version };
 
     Mode mode = Mode::Tray;
     bool json = false;
+    std::optional<std::filesystem::path> snapshot; // the panel as a PNG file
+    bool dark = false;                             // the snapshot's appearance
+    double scale = 2;                              // the snapshot's device pixels per point
     std::optional<std::filesystem::path> root;     // a whole machine described in a folder
     std::optional<std::filesystem::path> profiler; // runs instead of the bundled profiler
 };

@@ -1,5 +1,6 @@
 #include "app/battery_app.h"
 #include "app/command_line.h"
+#include "app/snapshot_command.h"
 #include "app/status_command.h"
 
 #include <filesystem>
@@ -26,6 +27,8 @@ int main(int argc, char* argv[])
         return 0;
     case app::CommandLine::Mode::Status:
         return app::runStatusCommand(line);
+    case app::CommandLine::Mode::Snapshot:
+        return app::runSnapshotCommand(argc, argv, line);
     case app::CommandLine::Mode::Tray:
         break;
     }

@@ -45,21 +45,27 @@ private:
 
 } // namespace
 
-int runStatusCommand(const CommandLine& line)
+int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
+                        const std::function<int(const std::shared_ptr<monitor::BatteryMonitor>&)>& use)
 {
     constexpr auto patience = std::chrono::seconds(10);
 
     const auto mainQueue = std::make_shared<platform::PlainMainQueue>();
     const auto launcher =
         std::make_shared<CountingLauncher>(std::make_unique<platform::PosixChildProcessLauncher>(), mainQueue);
-    // Standard output carries one JSON document in that mode, so a failure line goes elsewhere.
-    std::ostream& failureReport = line.json ? std::cerr : std::cout;
     const auto monitor = monitor::BatteryMonitor::create(hostServices(line, launcher, mainQueue, failureReport));
     mainQueue->runUntil([&] { return launcher->inFlight() == 0; }, platform::PlainMainQueue::Clock::now() + patience);
-    std::cout << (line.json ? statusJson(*monitor) : statusText(*monitor)) << std::flush;
-
+    return use(monitor);
     // Leaving ends and reaps any profiler still running: its results are no longer wanted.
-    return 0;
+}
+
+int runStatusCommand(const CommandLine& line)
+{
+    // Standard output carries one JSON document in that mode, so a failure line goes elsewhere.
+    return withGatheredMonitor(line, line.json ? std::cerr : std::cout, [&line](const auto& monitor) {
+        std::cout << (line.json ? statusJson(*monitor) : statusText(*monitor)) << std::flush;
+        return 0;
+    });
 }
 
 } // namespace app

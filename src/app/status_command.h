@@ -1,10 +1,20 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "monitor/battery_monitor.h"
+
+#include <functional>
+#include <memory>
+#include <ostream>
 
 namespace app {
 
-// `--status`: gathers the data once, without a display, prints it and returns the exit status.
+// Gathers the data once, without a display: constructs the monitor, waits (at most 10 seconds)
+// until its profiler runs have delivered or ended, and returns what `use` returns.
+int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
+                        const std::function<int(const std::shared_ptr<monitor::BatteryMonitor>&)>& use);
+
+// `--status`: prints the gathered data and returns the exit status.
 int runStatusCommand(const CommandLine& line);
 
 } // namespace app

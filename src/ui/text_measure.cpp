@@ -81,10 +81,19 @@ TextMeasure set(const TextRequest& request)
     result.lineHeight = lineHeight;
     result.ascent = metrics.ascent();
     if (int(lines.texts.size()) > allowed) {
-        // Still too long: keep the lines that fit and end the last with an ellipsis.
-        lines.texts.resize(std::size_t(allowed));
-        QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        lines.texts.back() = metrics.elidedText(rest.trimmed(), Qt::ElideRight, width / scale);
+        const QStringList paragraphs = request.text.split(QLatin1Char('\n'));
+        if (paragraphs.size() > 1 && paragraphs.size() <= allowed) {
+            // Every paragraph keeps a line of its own, cut short, rather than the first ones
+            // wrapping and pushing the last out of sight.
+            lines.texts.assign(paragraphs.begin(), paragraphs.end());
+            for (auto& line : lines.texts)
+                line = metrics.elidedText(line.trimmed(), Qt::ElideRight, width / scale);
+        } else {
+            // Keep the lines that fit and end the last with an ellipsis.
+            lines.texts.resize(std::size_t(allowed));
+            QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            lines.texts.back() = metrics.elidedText(rest.trimmed(), Qt::ElideRight, width / scale);
+        }
         lines.widest = 0;
         for (const auto& line : lines.texts)
             lines.widest = std::max(lines.widest, metrics.horizontalAdvance(line));

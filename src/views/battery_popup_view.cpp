@@ -35,8 +35,10 @@ View header(const monitor::BatteryMonitor& m, ColorScheme scheme)
                                      .minimumScaleFactor(0.9)
                                      .lineLimit(1),
                                  Spacer(),
+                                 // Badges stay whole; the model name gives way (shrinks, then is cut).
                                  HStack(6, {badge(m.chipName(), Color::primary().opacity(0.85), tint(0.08, 0.04), tint(0.12, 0.08)),
-                                            badge(m.memorySize(), Color::secondary(), tint(0.05, 0.03), tint(0.08, 0.06))}),
+                                            badge(m.memorySize(), Color::secondary(), tint(0.05, 0.03), tint(0.08, 0.06))})
+                                     .fixedSize(true, false),
                              }),
                       Text(m.deviceName())
                           .font({11, FontWeight::Semibold})
