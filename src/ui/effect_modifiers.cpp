@@ -4,27 +4,33 @@
 #include "ui/modifiers.h"
 #include "ui/paint_context.h"
 
+#include <cmath>
+
 namespace ui {
 namespace {
 
-// Where the content's ink may lie: its frames, grown for strokes centred on outlines, caps
-// and glows that reach past them.
-QRectF inkBounds(const LaidOut& node)
+// Strokes centred on outlines and round caps reach past the frames of their shapes.
+constexpr double strokeAllowance = 8;
+
+// The part of the content worth a layer: where its ink may lie, and, when only part of the
+// window is being painted, only what can reach that part through the effect.
+QRectF layerBounds(const QPainter& painter, const LaidOut& laidOut, double reach)
 {
-    QRectF bounds = node.frame;
-    for (const auto& child : node.children)
-        bounds = bounds.united(inkBounds(child));
+    QRectF bounds = inkBounds(laidOut).adjusted(-strokeAllowance, -strokeAllowance, strokeAllowance, strokeAllowance);
+    if (painter.hasClipping())
+        bounds = bounds.intersected(painter.clipBoundingRect().adjusted(-reach, -reach, reach, reach));
     return bounds;
 }
 
-constexpr double strokeAllowance = 8;
-
-// Paints the children into another painter with the same environment.
-std::function<void(QPainter&)> childrenPainter(const PaintContext& context, const LaidOut& laidOut)
+// Paints the children into a layer with the same environment. A partial repaint's clip goes
+// along, grown by what the effect spreads, so the layer's content is spared the same way.
+std::function<void(QPainter&)> childrenPainter(const PaintContext& context, const LaidOut& laidOut, double reach)
 {
-    return [&context, &laidOut](QPainter& layer) {
+    return [&context, &laidOut, reach](QPainter& layer) {
         PaintContext inner{layer, context.scheme, context.devicePixelRatio, context.foreground, context.time};
         layer.setRenderHints(context.painter.renderHints());
+        if (context.painter.hasClipping())
+            layer.setClipRect(context.painter.clipBoundingRect().adjusted(-reach, -reach, reach, reach), Qt::IntersectClip);
         paintChildren(inner, laidOut);
     };
 }
@@ -39,8 +45,12 @@ public:
     std::string kind() const override { return "shadow"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
-        const QRectF bounds = inkBounds(laidOut).adjusted(-strokeAllowance, -strokeAllowance, strokeAllowance, strokeAllowance);
-        drawWithShadow(context.painter, bounds, childrenPainter(context, laidOut), color_.resolve(context.scheme), radius_, offset_);
+        const double reach = 2 * radius_ + std::abs(offset_.x()) + std::abs(offset_.y());
+        const QRectF bounds = layerBounds(context.painter, laidOut, reach);
+        if (bounds.isEmpty())
+            return;
+        drawWithShadow(context.painter, bounds, childrenPainter(context, laidOut, reach), color_.resolve(context.scheme),
+                       radius_, offset_);
     }
 
 private:
@@ -56,8 +66,10 @@ public:
     std::string kind() const override { return "blur"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
-        const QRectF bounds = inkBounds(laidOut).adjusted(-strokeAllowance, -strokeAllowance, strokeAllowance, strokeAllowance);
-        drawBlurred(context.painter, bounds, radius_, childrenPainter(context, laidOut));
+        const QRectF bounds = layerBounds(context.painter, laidOut, 2 * radius_);
+        if (bounds.isEmpty())
+            return;
+        drawBlurred(context.painter, bounds, radius_, childrenPainter(context, laidOut, 2 * radius_));
     }
 
 private:

@@ -3,19 +3,23 @@
 #include "ui/animation.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace ui {
 
 HostingWidget::HostingWidget(ViewHost::Body body, QWidget* parent) : QWidget(parent), host_(std::move(body))
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-    host_.setInvalidate([this] { update(); });
-    // About sixty frames a second, only while something moves.
+    host_.setInvalidate([this] { invalidate(); });
+    // Frames only while something moves, as often as its motion shows.
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
-    frameTimer_.setInterval(16);
-    connect(&frameTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    // Each frame repaints only where something moves.
+    connect(&frameTimer_, &QTimer::timeout, this,
+            [this] { update(host_.animatingBounds(steadySeconds()).toAlignedRect().intersected(rect())); });
 }
 
 HostingWidget::~HostingWidget()
@@ -24,21 +28,34 @@ HostingWidget::~HostingWidget()
         disconnect();
 }
 
+void HostingWidget::invalidate()
+{
+    stale_ = true;
+    update();
+}
+
 void HostingWidget::setColorScheme(ColorScheme scheme)
 {
     if (scheme_ == scheme)
         return;
     scheme_ = scheme;
-    update();
+    invalidate();
 }
 
-void HostingWidget::paintEvent(QPaintEvent*)
+void HostingWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // Effects read the clip to spare layers that fall outside the repainted part.
+    painter.setClipRegion(event->region());
     const double now = steadySeconds();
-    host_.render(painter, size(), scheme_, devicePixelRatioF(), now);
+    // Between changes, frames only advance what moves: the rest of the tree stands as it was.
+    if (stale_ || size() != renderedSize_ || !host_.renderAnimationFrame(painter, scheme_, devicePixelRatioF(), now)) {
+        host_.render(painter, size(), scheme_, devicePixelRatioF(), now);
+        stale_ = false;
+        renderedSize_ = size();
+    }
     if (host_.isAnimating(now) && !frameTimer_.isActive())
-        frameTimer_.start();
+        frameTimer_.start(int(std::lround(host_.frameInterval(now, devicePixelRatioF()) * 1000)));
 }
 
 void HostingWidget::mousePressEvent(QMouseEvent* event)

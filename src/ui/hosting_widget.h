@@ -20,13 +20,16 @@ public:
     template <class Signal>
     void observe(Signal& signal)
     {
-        const auto connection = signal.connect([this] { update(); });
+        const auto connection = signal.connect([this] { invalidate(); });
         disconnects_.push_back([&signal, connection] { signal.disconnect(connection); });
     }
 
     void setColorScheme(ColorScheme scheme);
     ColorScheme colorScheme() const { return scheme_; }
     std::string layoutDump() { return host_.layoutDump(); }
+
+    // Asks for a full render: something the views read has changed.
+    void invalidate();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,6 +39,8 @@ protected:
 private:
     ViewHost host_;
     ColorScheme scheme_ = ColorScheme::Light;
+    bool stale_ = true;  // the last render no longer shows what the views would build
+    QSize renderedSize_;
     QTimer frameTimer_;
     std::vector<std::function<void()>> disconnects_;
 };

@@ -27,11 +27,13 @@ QSizeF Layout::sizeOf(const View& view, const ProposedSize& proposal)
 
 LaidOut Layout::place(const View& view, const QRectF& frame, const std::string& path)
 {
-    LaidOut laidOut{view, frame, path, {}};
+    LaidOut laidOut{view, frame, path, {}, frame};
     const auto children = view.node().children();
     const auto frames = view.node().placeChildren(frame, *this);
-    for (std::size_t i = 0; i < children.size() && i < frames.size(); ++i)
+    for (std::size_t i = 0; i < children.size() && i < frames.size(); ++i) {
         laidOut.children.push_back(place(children[i], frames[i], childPath(path, i, children[i])));
+        laidOut.extent = laidOut.extent.united(laidOut.children.back().extent);
+    }
     return laidOut;
 }
 

@@ -14,6 +14,7 @@ struct LaidOut {
     QRectF frame;
     std::string path;
     std::vector<LaidOut> children;
+    QRectF extent; // the union of this frame and every descendant's
 };
 
 // One layout pass. A node's answer to a proposal is computed once and remembered for the pass.
@@ -39,6 +40,12 @@ private:
     std::unordered_map<Key, QSizeF, KeyHash> sizes_;
     std::size_t computed_ = 0;
 };
+
+// The union of the frames of a laid-out view and all it holds.
+inline QRectF inkBounds(const LaidOut& node)
+{
+    return node.extent;
+}
 
 // Proposes `size` to the root and centres the root in it.
 LaidOut layOut(const View& root, QSizeF size, Layout& layout);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
@@ -104,16 +105,36 @@ TextMeasure set(const TextRequest& request)
     return result;
 }
 
-std::string cacheKey(const TextRequest& request)
+// Lengths kept to a hundredth of a point, so keys compare exactly.
+std::int64_t hundredths(const std::optional<double>& length)
 {
-    const auto length = [](const std::optional<double>& value) {
-        return value ? std::to_string(*value) : std::string("-");
-    };
-    return request.text.toStdString() + '\x1f' + std::to_string(request.font.size) + '/'
-         + std::to_string(int(request.font.weight)) + '/' + std::to_string(int(request.font.design)) + '/'
-         + std::to_string(request.lineLimit) + '/' + std::to_string(request.minimumScaleFactor) + '/'
-         + length(request.width) + '/' + length(request.height);
+    if (!length)
+        return -1;
+    if (!std::isfinite(*length))
+        return -2;
+    return std::int64_t(std::llround(*length * 100));
 }
+
+struct Key {
+    QString text;
+    Font font;
+    int lineLimit;
+    double minimumScaleFactor;
+    std::int64_t width;
+    std::int64_t height;
+    friend bool operator==(const Key&, const Key&) = default;
+};
+
+struct KeyHash {
+    std::size_t operator()(const Key& key) const
+    {
+        std::size_t hash = qHash(key.text);
+        for (const double part : {key.font.size, double(key.font.weight), double(key.font.design), double(key.lineLimit),
+                                  key.minimumScaleFactor, double(key.width), double(key.height)})
+            hash = hash * 31 + std::hash<double>()(part);
+        return hash;
+    }
+};
 
 } // namespace
 
@@ -121,9 +142,10 @@ const TextMeasure& measureText(const TextRequest& request)
 {
     // Text, fonts and offers of one panel: a few hundred entries at most. Emptied when full,
     // which costs one pass of measuring again.
-    static std::unordered_map<std::string, TextMeasure> cache;
+    static std::unordered_map<Key, TextMeasure, KeyHash> cache;
     constexpr std::size_t capacity = 2048;
-    std::string key = cacheKey(request);
+    Key key{request.text, request.font, request.lineLimit, request.minimumScaleFactor, hundredths(request.width),
+            hundredths(request.height)};
     if (const auto found = cache.find(key); found != cache.end())
         return found->second;
     if (cache.size() >= capacity)

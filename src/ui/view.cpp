@@ -40,6 +40,13 @@ void paintChildren(PaintContext& context, const LaidOut& laidOut)
 
 void paintTree(PaintContext& context, const LaidOut& laidOut)
 {
+    // Where only part of the window is repainted, views that cannot reach it are not drawn.
+    // Strokes, shadows and glows reach a little past the frames: the margin covers them.
+    constexpr double reach = 24;
+    QPainter& painter = context.painter;
+    if (painter.hasClipping()
+        && !laidOut.extent.adjusted(-reach, -reach, reach, reach).intersects(painter.clipBoundingRect()))
+        return;
     laidOut.view.node().paint(context, laidOut);
 }
 

@@ -4,6 +4,8 @@
 #include "ui/on_appear.h"
 #include "ui/paint_context.h"
 
+#include <algorithm>
+
 namespace ui {
 
 ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
@@ -17,7 +19,33 @@ void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal 
 
     layout_.emplace();
     tree_ = layOut(root, size, *layout_);
+    paint(painter, scheme, devicePixelRatio, now);
+}
 
+bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
+{
+    store_.now = now;
+    for (const std::string& key : store_.animatingKeys(now)) {
+        const std::string path = key.substr(0, key.find('#'));
+        auto* node = const_cast<LaidOut*>(nodeAt(tree_, path));
+        if (!node)
+            return false;
+        const auto rebuilt = rebuildStateful(node->view, store_, path, now);
+        if (!rebuilt)
+            return false;
+        Layout layout;
+        const ProposedSize proposal{node->frame.width(), node->frame.height()};
+        if (layout.sizeOf(*rebuilt, proposal) != node->frame.size())
+            return false;
+        *node = layout.place(*rebuilt, node->frame, path);
+    }
+    // The extents above the rebuilt views still hold: their frames did not change.
+    paint(painter, scheme, devicePixelRatio, now);
+    return true;
+}
+
+void ViewHost::paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -38,6 +66,52 @@ void ViewHost::runAppearActions(const LaidOut& node, std::set<std::string>& pres
     }
     for (const auto& child : node.children)
         runAppearActions(child, present);
+}
+
+const LaidOut* ViewHost::nodeAt(const LaidOut& node, const std::string& path) const
+{
+    if (node.path == path)
+        return &node;
+    for (const auto& child : node.children)
+        if (path.starts_with(child.path))
+            if (const auto* found = nodeAt(child, path))
+                return found;
+    return nullptr;
+}
+
+QRectF ViewHost::animatingBounds(double now) const
+{
+    // Shadows and glows reach past the frames of what casts them.
+    constexpr double reach = 16;
+    QRectF bounds;
+    for (const std::string& key : store_.animatingKeys(now)) {
+        const LaidOut* node = nodeAt(tree_, key.substr(0, key.find('#')));
+        if (!node)
+            return tree_.frame; // cannot tell where: all of it
+        bounds = bounds.united(inkBounds(*node).adjusted(-reach, -reach, reach, reach));
+    }
+    return bounds;
+}
+
+double ViewHost::frameInterval(double now, qreal devicePixelRatio) const
+{
+    constexpr double fastest = 1.0 / 60;
+    constexpr double slowest = 1.0 / 10;
+    constexpr double step = 0.5; // device pixels a frame may move
+    double pixelsPerSecond = 0;
+    for (const std::string& key : store_.animatingKeys(now)) {
+        const LaidOut* node = nodeAt(tree_, key.substr(0, key.find('#')));
+        if (!node)
+            return fastest;
+        // A value moving by 1 may move the view's whole extent: a scale, a fraction, a colour.
+        const double extent = std::max(node->extent.width(), node->extent.height()) * devicePixelRatio;
+        // Look a little ahead, so motion that starts from rest is not missed.
+        double speed = 0;
+        for (const double ahead : {0.0, fastest, 3 * fastest})
+            speed = std::max(speed, store_.speed(key, now + ahead));
+        pixelsPerSecond = std::max(pixelsPerSecond, speed * extent);
+    }
+    return pixelsPerSecond > 0 ? std::clamp(step / pixelsPerSecond, fastest, slowest) : fastest;
 }
 
 std::string ViewHost::layoutDump()

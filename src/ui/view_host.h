@@ -24,10 +24,20 @@ public:
     // Resolves, lays out in `size` (points) and paints with `painter`, whose unit is a point.
     void render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal devicePixelRatio, double now);
 
+    // An animation frame: builds again only the views whose animations move, in the places the
+    // last render gave them, then paints. False, painting nothing, when a moving view would
+    // change its size: then a full render is due.
+    bool renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now);
+
     // The last render's layout as text, for tests.
     std::string layoutDump();
     // Whether something still moves at `now`: the host's clock runs only then.
     bool isAnimating(double now) const { return store_.isAnimating(now); }
+    // Where the views that still move at `now` draw, in points: all a frame needs to repaint.
+    QRectF animatingBounds(double now) const;
+    // How long until the next frame shows a change: the motion of the fastest moving view should
+    // not jump by more than half a device pixel, at sixty frames a second at most.
+    double frameInterval(double now, qreal devicePixelRatio) const;
 
     // A press and its release at points of the last render; the release over the same
     // button runs its action.
@@ -39,6 +49,8 @@ public:
 
 private:
     const LaidOut* buttonAt(const LaidOut& node, QPointF point) const;
+    const LaidOut* nodeAt(const LaidOut& node, const std::string& path) const;
+    void paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now);
     void runAppearActions(const LaidOut& node, std::set<std::string>& present);
 
     Body body_;

@@ -2,6 +2,9 @@
 
 #include "ui/layout.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace ui {
 
 void ViewStateStore::endPass()
@@ -9,33 +12,54 @@ void ViewStateStore::endPass()
     std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); });
 }
 
-bool ViewStateStore::isAnimating(double now) const
+std::vector<std::string> ViewStateStore::animatingKeys(double now) const
 {
+    std::vector<std::string> keys;
     for (const auto& [key, value] : entries_) {
-        if (const auto* animated = std::any_cast<AnimatedValue>(&value); animated && animated->isAnimating(now))
-            return true;
-        if (const auto* keyed = std::any_cast<KeyedAnimation>(&value)) {
-            for (const auto& animated : keyed->values)
-                if (animated.isAnimating(now))
-                    return true;
-        }
+        bool moving = false;
+        if (const auto* animated = std::any_cast<AnimatedValue>(&value))
+            moving = animated->isAnimating(now);
+        else if (const auto* keyed = std::any_cast<KeyedAnimation>(&value))
+            moving = std::any_of(keyed->values.begin(), keyed->values.end(),
+                                 [now](const AnimatedValue& animated) { return animated.isAnimating(now); });
+        if (moving)
+            keys.push_back(key);
     }
-    return false;
+    return keys;
+}
+
+double ViewStateStore::speed(const std::string& key, double now) const
+{
+    const auto entry = entries_.find(key);
+    if (entry == entries_.end())
+        return 0;
+    if (const auto* animated = std::any_cast<AnimatedValue>(&entry->second))
+        return std::abs(animated->velocity(now));
+    double fastest = 0;
+    if (const auto* keyed = std::any_cast<KeyedAnimation>(&entry->second))
+        for (const auto& value : keyed->values)
+            fastest = std::max(fastest, std::abs(value.velocity(now)));
+    return fastest;
 }
 
 namespace {
 
-// Stands where a stateful view stood, with the body it built for this render.
+// Stands where a stateful view stood, with the body it built for this render, and the view
+// that built it, so that an animation frame can build that body alone again.
 class ResolvedNode final : public ViewNode {
 public:
-    ResolvedNode(std::string kind, View body) : kind_(std::move(kind)), body_(std::move(body)) {}
+    ResolvedNode(std::string kind, View body, View source)
+        : kind_(std::move(kind)), body_(std::move(body)), source_(std::move(source))
+    {
+    }
 
     std::string kind() const override { return kind_; }
     std::vector<View> children() const override { return {body_}; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
-        return std::make_shared<ResolvedNode>(kind_, children.at(0));
+        return std::make_shared<ResolvedNode>(kind_, children.at(0), source_);
     }
+    const View& source() const { return source_; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         return layout.sizeOf(body_, proposal);
@@ -44,9 +68,10 @@ public:
 private:
     std::string kind_;
     View body_;
+    View source_;
 };
 
-class StatefulNode final : public ViewNode {
+class StatefulNode final : public ViewNode, public std::enable_shared_from_this<StatefulNode> {
 public:
     StatefulNode(std::string kind, std::function<View(ResolveContext&)> body)
         : kind_(std::move(kind)), body_(std::move(body))
@@ -57,7 +82,7 @@ public:
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; } // resolved before layout
     std::optional<View> resolve(ResolveContext& context) const override
     {
-        return View(std::make_shared<ResolvedNode>(kind_, body_(context)));
+        return View(std::make_shared<ResolvedNode>(kind_, body_(context), View(shared_from_this())));
     }
 
 private:
@@ -118,6 +143,14 @@ View Animated(double key, Animation animation, std::vector<double> targets,
 View resolveTree(const View& root, ViewStateStore& store, double now)
 {
     return resolveAt(root, store, "", now);
+}
+
+std::optional<View> rebuildStateful(const View& resolved, ViewStateStore& store, const std::string& path, double now)
+{
+    const auto* node = dynamic_cast<const ResolvedNode*>(&resolved.node());
+    if (!node)
+        return std::nullopt;
+    return resolveAt(node->source(), store, path, now);
 }
 
 } // namespace ui

@@ -39,7 +39,11 @@ public:
     void endPass();
 
     // Whether some animated state still moves at `now`: the host's clock runs only then.
-    bool isAnimating(double now) const;
+    bool isAnimating(double now) const { return !animatingKeys(now).empty(); }
+    // The keys of the animated state that still moves at `now`.
+    std::vector<std::string> animatingKeys(double now) const;
+    // The fastest any of the values at `key` moves at `now`, per second.
+    double speed(const std::string& key, double now) const;
 
     // Asks the host for another render; views call it when they change their state.
     std::function<void()> invalidate = [] {};
@@ -80,5 +84,9 @@ View Animated(double key, Animation animation, std::vector<double> targets,
 
 // Expands the stateful views of a tree into their bodies for this render.
 View resolveTree(const View& root, ViewStateStore& store, double now);
+
+// Builds again the body of a stateful view that an earlier resolve expanded at `path`; none
+// when `resolved` is no such view.
+std::optional<View> rebuildStateful(const View& resolved, ViewStateStore& store, const std::string& path, double now);
 
 } // namespace ui

@@ -54,28 +54,31 @@ View progressArc(std::int64_t percentage, double fraction, const LinearGradient&
 
 const Color boltColor = Color::srgb(0, 0.9, 0.7);
 
-View bolt(ResolveContext& context)
+// The pulse lives with the bolt: while the bolt shows it moves, and a frame repaints the bolt
+// alone; without the bolt nothing moves and the clock rests.
+View bolt()
 {
-    // The pulse lives while the bolt shows: without it nothing moves and the clock can rest.
-    auto& pulse = context.state("pulseScale", AnimatedValue(1.0));
-    ViewStateStore* store = &context.store;
-    const std::string key = context.path + "#pulseScale";
-    return View(Image("bolt.fill").font({13, FontWeight::Bold}).foregroundColor(boltColor))
-        .scaleEffect(pulse.value(context.now))
-        .shadow(boltColor.opacity(0.4), 4, 0, 0)
-        .onAppear([store, key] {
-            if (auto* scale = store->find<AnimatedValue>(key)) {
-                scale->set(1.2, Animation::easeInOut(0.8).repeatForever(true), store->now);
-                store->invalidate();
-            }
-        });
+    return Stateful("bolt", [](ResolveContext& context) {
+        auto& pulse = context.state("pulseScale", AnimatedValue(1.0));
+        ViewStateStore* store = &context.store;
+        const std::string key = context.path + "#pulseScale";
+        return View(Image("bolt.fill").font({13, FontWeight::Bold}).foregroundColor(boltColor))
+            .scaleEffect(pulse.value(context.now))
+            .shadow(boltColor.opacity(0.4), 4, 0, 0)
+            .onAppear([store, key] {
+                if (auto* scale = store->find<AnimatedValue>(key)) {
+                    scale->set(1.2, Animation::easeInOut(0.8).repeatForever(true), store->now);
+                    store->invalidate();
+                }
+            });
+    });
 }
 
 } // namespace
 
 View CircularProgressRing(std::int64_t percentage, bool isCharging)
 {
-    return Stateful("CircularProgressRing", [=](ResolveContext& context) {
+    return Stateful("CircularProgressRing", [=](ResolveContext&) {
         const double fraction = double(percentage) / 100.0;
         const LinearGradient gradient = batteryColorGradient(percentage, isCharging);
         char figure[32];
@@ -83,7 +86,7 @@ View CircularProgressRing(std::int64_t percentage, bool isCharging)
 
         // The bolt and the battery stand at different places in the tree, so the bolt appears
         // anew, and pulses again, each time charging starts.
-        const View symbol = isCharging ? bolt(context)
+        const View symbol = isCharging ? bolt()
                                        : View(Image("battery.100").font({11}).foregroundColor(Color::secondary()))
                                              .padding(edges::bottom, 2);
         return ZStack({

@@ -1,0 +1,50 @@
+#!/bin/bash
+# What an open panel costs: CPU seconds per second of the program while the panel is open on a
+# charging machine (the bolt pulses) and while it is open on a discharging one (nothing moves),
+# under a headless X server with an XEmbed tray host.
+#   bench/panel_cpu.sh [BATTERY_MONITOR] [SECONDS]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-$top/build/bin/battery-monitor}
+seconds=${2:-10}
+
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
+display=96
+while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+unset DBUS_SESSION_BUS_ADDRESS
+sleep 1
+trayer --edge top --align right --widthtype request --height 28 >/dev/null 2>&1 &
+pids+=($!)
+
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ n += $1 } END { printf "%d\n", n }'; }
+
+measure() {
+    local machine=$1 label=$2
+    "$program" --root "$top/tests/fixtures/machines/$machine" >/dev/null 2>&1 &
+    local pid=$!
+    pids+=($pid)
+    sleep 3
+    local icon=""
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        [ "$WIDTH" -le 64 ] && icon=$id
+    done
+    [ -n "$icon" ] || { echo "no tray icon for $machine" >&2; return 1; }
+    eval "$(xdotool getwindowgeometry --shell "$icon")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+    sleep 2
+    local before after
+    before=$(cpu_ns "$pid")
+    sleep "$seconds"
+    after=$(cpu_ns "$pid")
+    awk -v label="$label" -v ns=$((after - before)) -v s="$seconds" \
+        'BEGIN { printf "%-34s %5.1f %% of one core\n", label, ns / 1e9 / s * 100 }'
+    kill "$pid"
+}
+
+measure laptop-charging "panel open, charging (pulsing)"
+measure two-batteries "panel open, discharging (still)"
