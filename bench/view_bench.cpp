@@ -1,6 +1,8 @@
 // What a panel-sized tree costs to lay out and paint; with --png DIR, the tree as pictures.
 #include "sample_tree.h"
+#include "platform/plain_main_queue.h"
 #include "ui/view_host.h"
+#include "views/battery_popup_view.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +25,44 @@ void layOutAndPaintPanel(benchmark::State& state)
     state.SetLabel("scale " + std::to_string(int(scale)));
 }
 BENCHMARK(layOutAndPaintPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Starts nothing: the panel reads the monitor's fields, no profiler is needed.
+class NoChildren final : public platform::ChildProcessLauncher {
+public:
+    std::optional<platform::LaunchFailure> launch(const std::string&, const std::vector<std::string>&,
+                                                  TerminationHandler) override
+    {
+        return std::nullopt;
+    }
+};
+
+// The battery panel itself, charging, as the popover shows it.
+void layOutAndPaintBatteryPanel(benchmark::State& state)
+{
+    const double scale = double(state.range(0));
+    const auto monitor = monitor::BatteryMonitor::create({
+        .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
+        .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
+        .childProcesses = std::make_shared<NoChildren>(),
+        .mainQueue = std::make_shared<platform::PlainMainQueue>(),
+        .profilerPath = "/unused",
+    });
+    monitor->setPercentage(72);
+    monitor->setIsCharging(true);
+    monitor->setModelName("ThinkPad X1 Carbon Gen 9");
+    monitor->setChipName("Intel Core i7-1165G7");
+    monitor->setMemorySize("16 GB");
+    QImage image(QSize(320, 480) * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    ui::ViewHost host([&](ui::ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); });
+    for (auto _ : state) {
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        host.render(painter, {320, 480}, ui::ColorScheme::Light, scale, 0);
+    }
+    state.SetLabel("scale " + std::to_string(int(scale)));
+}
+BENCHMARK(layOutAndPaintBatteryPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

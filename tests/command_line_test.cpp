@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <chrono>
 #include <sstream>
 
@@ -83,9 +85,34 @@ TEST(StatusCommand, AProfilerThatNeverEndsDelaysTheReportByTenSecondsAtMost)
     EXPECT_NE(outcome.out.find("modelName: MacBook\n"), std::string::npos);
 }
 
+TEST(SnapshotCommand, WritesThePanelAsAPngOrSaysWhyNot)
+{
+    const std::string file = testing::TempDir() + "/panel-" + std::to_string(getpid()) + ".png";
+    const auto made = run("--snapshot " + file + " --scale 1.5 --appearance dark --root " + machine("laptop-charging"));
+    EXPECT_EQ(made.exitStatus, 0) << made.err;
+    std::ifstream png(file, std::ios::binary);
+    std::string header(24, '\0');
+    png.read(header.data(), 24);
+    EXPECT_EQ(header.substr(1, 3), "PNG");
+    const auto bigEndian = [&](std::size_t at) {
+        return (unsigned char)header[at] << 24 | (unsigned char)header[at + 1] << 16 | (unsigned char)header[at + 2] << 8
+             | (unsigned char)header[at + 3];
+    };
+    EXPECT_EQ(bigEndian(16), 480u) << "320 points at scale 1.5";
+    EXPECT_EQ(bigEndian(20), 720u);
+    std::remove(file.c_str());
+
+    const auto refused = run("--snapshot /nonexistent/dir/panel.png --root " + machine("empty"));
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_NE(refused.err.find("/nonexistent/dir/panel.png"), std::string::npos) << refused.err;
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+}
+
 TEST(CommandLine, RejectsUnknownOptionsAndMissingValuesWithUsage)
 {
-    for (const char* arguments : {"--bogus", "--root", "--profiler", "--status=yes", "status"}) {
+    for (const char* arguments : {"--bogus", "--root", "--profiler", "--status=yes", "status", "--snapshot",
+                                  "--snapshot x.png --appearance blue", "--snapshot x.png --scale 0", "--scale 2",
+                                  "--status --snapshot x.png"}) {
         const auto outcome = run(arguments);
         EXPECT_EQ(outcome.exitStatus, 2) << arguments;
         EXPECT_EQ(outcome.out, "") << arguments;
@@ -101,7 +128,8 @@ TEST(CommandLine, HelpListsEveryOptionAndVersionPrintsOneLine)
 {
     const auto help = run("--help");
     EXPECT_EQ(help.exitStatus, 0);
-    for (const char* option : {"--status", "--json", "--root", "--profiler", "--help", "--version"})
+    for (const char* option : {"--status", "--json", "--snapshot", "--appearance", "--scale", "--root", "--profiler",
+                               "--help", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     const auto version = run("--version");

@@ -99,6 +99,10 @@ eval "$(xdotool getwindowgeometry --shell "$(popup_window)")"
 echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"
 [ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] || fail "the panel is ${WIDTH}x${HEIGHT}, not 320x480"
 [ "$Y" -ge $((icon_y + icon_h)) ] || fail "the panel is not under the icon"
+# The panel shows its views: a blank window would be a handful of colours.
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/panel.png"
+colours=$(identify -format '%k' "$work/panel.png")
+[ "$colours" -gt 200 ] || fail "the panel looks empty ($colours colours)"
 [ -n "$screenshots" ] && import -window root -crop 700x540+580+0 +repage "$screenshots/tray-xvfb-open.png"
 
 click_icon
