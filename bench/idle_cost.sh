@@ -9,18 +9,8 @@ program=${1:-$top/build/bin/battery-monitor}
 seconds=${2:-60}
 machine=$top/tests/fixtures/machines/laptop-charging
 
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
-display=95
-while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS
-sleep 1
-trayer --edge top --align right --widthtype request --height 28 >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+. "$top/bench/headless_desktop.sh"
+start_headless_desktop 95
 "$program" --root "$machine" >/dev/null 2>&1 &
 pid=$!
 pids+=($pid)

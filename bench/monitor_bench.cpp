@@ -7,6 +7,8 @@
 #include "platform/posix_child_process.h"
 #include "platform/sysfs_power_sources.h"
 
+#include "no_children.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -47,15 +49,6 @@ void parseHardwareProfile(benchmark::State& state)
 }
 BENCHMARK(parseHardwareProfile);
 
-// Counts launches without starting anything, to price refresh() apart from the child it starts.
-class NoChildren final : public platform::ChildProcessLauncher {
-public:
-    std::optional<platform::LaunchFailure> launch(const std::string&, const std::vector<std::string>&,
-                                                  TerminationHandler) override
-    {
-        return std::nullopt;
-    }
-};
 
 void refreshWithoutChild(benchmark::State& state)
 {

@@ -8,17 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$top/build/bin/battery-monitor}
 seconds=${2:-10}
 
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
-display=96
-while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS
-sleep 1
-trayer --edge top --align right --widthtype request --height 28 >/dev/null 2>&1 &
-pids+=($!)
+. "$top/bench/headless_desktop.sh"
+start_headless_desktop 96
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ n += $1 } END { printf "%d\n", n }'; }
 

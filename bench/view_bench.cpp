@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 
+#include "no_children.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -26,15 +28,6 @@ void layOutAndPaintPanel(benchmark::State& state)
 }
 BENCHMARK(layOutAndPaintPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// Starts nothing: the panel reads the monitor's fields, no profiler is needed.
-class NoChildren final : public platform::ChildProcessLauncher {
-public:
-    std::optional<platform::LaunchFailure> launch(const std::string&, const std::vector<std::string>&,
-                                                  TerminationHandler) override
-    {
-        return std::nullopt;
-    }
-};
 
 // The battery panel itself, charging, as the popover shows it.
 void layOutAndPaintBatteryPanel(benchmark::State& state)
