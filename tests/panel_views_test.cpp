@@ -97,13 +97,11 @@ QPointF onRing(QPointF centre, double turn)
 
 bool inked(const QImage& image, QPointF centre, double turn)
 {
-    fprintf(stderr, "  inked turn %.2f alpha %d\n", turn, at(image, onRing(centre, turn)).alpha());
     return at(image, onRing(centre, turn)).alpha() > 200;
 }
 
 double hueDistance(const QColor& color, double degrees)
 {
-    fprintf(stderr, "  hue %.1f want %.0f alpha %d\n", color.hsvHueF()*360, degrees, color.alpha());
     const double apart = std::fmod(std::abs(color.hsvHueF() * 360 - degrees), 360);
     return std::min(apart, 360 - apart);
 }
@@ -285,7 +283,6 @@ TEST_F(Panel, MainCardStandsOutFromTheGroundInBothAppearances)
                                 top.blueF() * a + ground.blueF() * (1 - a))
             .lightness();
     };
-    fprintf(stderr, "  light %d %d dark %d %d\n", over(ColorScheme::Light, QColor(236,236,236)), 236, over(ColorScheme::Dark, QColor(30,30,30)), 30);
     const QColor darkGround(30, 30, 30), lightGround(236, 236, 236);
     EXPECT_GT(over(ColorScheme::Dark, darkGround), darkGround.lightness());
     EXPECT_LT(over(ColorScheme::Light, lightGround), lightGround.lightness());
@@ -302,6 +299,7 @@ TEST_F(Panel, ArcSpringsOnLevelChangesAndRecoloursAtOnce)
     monitor->setPercentage(40);
     const QImage moving = draw(host, size, 0.1);
     EXPECT_TRUE(inked(moving, centre, 0.5)) << "still near 60 %";
+    EXPECT_FALSE(inked(moving, centre, 0.68));
     EXPECT_TRUE(host.isAnimating(0.1));
     const QImage settled = draw(host, size, 3);
     EXPECT_TRUE(inked(settled, centre, 0.37));
@@ -354,7 +352,6 @@ TEST(GlassButton, PressEasesIntoThePressedLook)
     host.press({50, 20});
     EXPECT_EQ(fill(draw(host, size, 1)), released);
     const int midway = fill(draw(host, size, 1.06));
-    fprintf(stderr, "  released %d pressed %d mid %d t12 %d\n", released, pressed, midway, fill(draw(host, size, 1.12)));
     EXPECT_GT(midway, released + 2);
     EXPECT_LT(midway, pressed - 2);
     EXPECT_NEAR(fill(draw(host, size, 1.12)), pressed, 1);
