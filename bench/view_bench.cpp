@@ -13,12 +13,13 @@
 
 namespace {
 
-void layOutAndPaintPanel(benchmark::State& state)
+// Renders a 320 x 480 point view from scratch at the scale given by the benchmark's argument.
+void renderRepeatedly(benchmark::State& state, const ui::ViewHost::Body& body)
 {
     const double scale = double(state.range(0));
     QImage image(QSize(320, 480) * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
-    ui::ViewHost host([](ui::ColorScheme scheme) { return sample::panel(scheme); });
+    ui::ViewHost host(body);
     for (auto _ : state) {
         image.fill(Qt::transparent);
         QPainter painter(&image);
@@ -26,13 +27,17 @@ void layOutAndPaintPanel(benchmark::State& state)
     }
     state.SetLabel("scale " + std::to_string(int(scale)));
 }
+
+void layOutAndPaintPanel(benchmark::State& state)
+{
+    renderRepeatedly(state, [](ui::ColorScheme scheme) { return sample::panel(scheme); });
+}
 BENCHMARK(layOutAndPaintPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 
 // The battery panel itself, charging, as the popover shows it.
 void layOutAndPaintBatteryPanel(benchmark::State& state)
 {
-    const double scale = double(state.range(0));
     const auto monitor = monitor::BatteryMonitor::create({
         .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
         .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
@@ -45,15 +50,7 @@ void layOutAndPaintBatteryPanel(benchmark::State& state)
     monitor->setModelName("ThinkPad X1 Carbon Gen 9");
     monitor->setChipName("Intel Core i7-1165G7");
     monitor->setMemorySize("16 GB");
-    QImage image(QSize(320, 480) * scale, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    ui::ViewHost host([&](ui::ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); });
-    for (auto _ : state) {
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        host.render(painter, {320, 480}, ui::ColorScheme::Light, scale, 0);
-    }
-    state.SetLabel("scale " + std::to_string(int(scale)));
+    renderRepeatedly(state, [&](ui::ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); });
 }
 BENCHMARK(layOutAndPaintBatteryPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

@@ -35,7 +35,6 @@ public:
     QColor resolve(ColorScheme scheme) const;
 
     Name name() const { return name_; }
-    double opacityFactor() const { return opacity_; }
 
     friend bool operator==(const Color&, const Color&) = default;
 

@@ -19,7 +19,6 @@ QSizeF Layout::sizeOf(const View& view, const ProposedSize& proposal)
     const Key key{&view.node(), proposal.width, proposal.height};
     if (const auto found = sizes_.find(key); found != sizes_.end())
         return found->second;
-    ++computed_;
     const QSizeF size = view.node().sizeThatFits(proposal, *this);
     sizes_.emplace(key, size);
     return size;

@@ -23,9 +23,6 @@ public:
     QSizeF sizeOf(const View& view, const ProposedSize& proposal);
     LaidOut place(const View& view, const QRectF& frame, const std::string& path);
 
-    // Sizes actually computed (not remembered), for tests that count work.
-    std::size_t computedSizes() const { return computed_; }
-
 private:
     struct Key {
         const ViewNode* node;
@@ -38,7 +35,6 @@ private:
     };
 
     std::unordered_map<Key, QSizeF, KeyHash> sizes_;
-    std::size_t computed_ = 0;
 };
 
 // The union of the frames of a laid-out view and all it holds.
