@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/layout.h"
 #include "ui/view.h"
 
 namespace ui {
@@ -12,7 +13,10 @@ public:
     explicit ContentModifier(View content) : content_(std::move(content)) {}
 
     std::vector<View> children() const override { return {content_}; }
-    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override;
+    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
+    {
+        return layout.sizeOf(content_, proposal);
+    }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
         auto copy = std::make_shared<Derived>(static_cast<const Derived&>(*this));
@@ -27,11 +31,3 @@ private:
 };
 
 } // namespace ui
-
-#include "ui/layout.h"
-
-template <class Derived>
-QSizeF ui::ContentModifier<Derived>::sizeThatFits(const ProposedSize& proposal, Layout& layout) const
-{
-    return layout.sizeOf(content_, proposal);
-}
