@@ -1,16 +1,14 @@
 #include "platform/appearance.h"
 
+#include "private_session_bus.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QEventLoop>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -81,46 +79,14 @@ void setWindowColour(Qt::GlobalColor colour)
     QGuiApplication::setPalette(palette);
 }
 
-std::unique_ptr<QTemporaryDir> busConfigDir;
-std::unique_ptr<QProcess> busDaemon;
-
-// A private session bus with nothing activatable, so no desktop's own portal answers; one per
-// process, as Qt keeps its first session bus connection.
-void startPrivateBus()
-{
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    busConfigDir = std::make_unique<QTemporaryDir>();
-    if (daemon.isEmpty() || !busConfigDir->isValid())
-        return;
-    QFile config(busConfigDir->filePath(QStringLiteral("bus.conf")));
-    config.open(QIODevice::WriteOnly);
-    config.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-                 "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                 "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-    config.close();
-    busDaemon = std::make_unique<QProcess>();
-    busDaemon->start(daemon, {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
-                              QStringLiteral("--config-file=") + config.fileName()});
-    if (busDaemon->waitForReadyRead(5000))
-        qputenv("DBUS_SESSION_BUS_ADDRESS", busDaemon->readLine().trimmed());
-}
-
-void stopPrivateBus()
-{
-    if (busDaemon) {
-        busDaemon->kill();
-        busDaemon->waitForFinished();
-    }
-    busDaemon.reset();
-    busConfigDir.reset();
-}
+std::unique_ptr<PrivateSessionBus> privateBus;
 
 class OnPrivateBus : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!busConfigDir)
-            startPrivateBus();
+        if (!privateBus)
+            privateBus = std::make_unique<PrivateSessionBus>();
     }
 
     void SetUp() override
@@ -188,6 +154,6 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    stopPrivateBus();
+    privateBus.reset();
     return result;
 }

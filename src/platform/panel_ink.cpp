@@ -29,9 +29,10 @@ xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
 std::optional<QColor> trayHostForeground()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
+    // The offscreen platform answers as X11 too, without a connection.
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return std::nullopt;
-    xcb_connection_t* connection = x11->connection();
     const int screen = 0;
     const xcb_atom_t selection = atom(connection, "_NET_SYSTEM_TRAY_S" + std::to_string(screen));
     const xcb_atom_t colours = atom(connection, "_NET_SYSTEM_TRAY_COLORS");

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+// A session bus of the test process's own, with nothing activatable, so no desktop service
+// answers; DBUS_SESSION_BUS_ADDRESS names it. Start it before the first use of the session bus,
+// as Qt keeps its first session bus connection.
+class PrivateSessionBus {
+public:
+    PrivateSessionBus();
+    ~PrivateSessionBus();
+
+private:
+    QTemporaryDir configDir_;
+    QProcess daemon_;
+};
