@@ -10,12 +10,35 @@ namespace platform {
 
 QtStatusItemButton::QtStatusItemButton()
 {
-    connect(&trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger && action_)
+    connect(&notifierItem_, &StatusNotifierItem::activated, this, [this](QPoint position) {
+        activationPoint_ = position;
+        if (action_)
             action_(this);
     });
+    connect(&notifierItem_, &StatusNotifierItem::registeredChanged, this, &QtStatusItemButton::showNotifierItem);
+    // With a bus, the watcher's answer decides, in a moment; without one there is only XEmbed.
+    if (notifierItem_.serviceName().isEmpty())
+        showNotifierItem(false);
+}
+
+void QtStatusItemButton::showNotifierItem(bool show)
+{
+    showsNotifierItem_ = show;
+    if (show) {
+        if (trayIcon_)
+            trayIcon_->hide();
+        return;
+    }
+    if (!trayIcon_) {
+        trayIcon_ = std::make_unique<QSystemTrayIcon>();
+        connect(trayIcon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger && action_)
+                action_(this);
+        });
+        render();
+    }
     // Qt docks the icon again whenever a tray host appears, also one started after us.
-    trayIcon_.show();
+    trayIcon_->show();
 }
 
 void QtStatusItemButton::setAction(Action action)
@@ -43,13 +66,22 @@ void QtStatusItemButton::setImagePosition(ImagePosition position)
 
 Rect QtStatusItemButton::bounds() const
 {
-    const QRect geometry = trayIcon_.geometry();
+    if (showsNotifierItem_ || !trayIcon_)
+        return {0, 0, 1, 1};
+    const QRect geometry = trayIcon_->geometry();
     return {0, 0, double(geometry.width()), double(geometry.height())};
 }
 
 std::optional<Rect> QtStatusItemButton::rectOnScreen(Rect rect) const
 {
-    const QRect geometry = trayIcon_.geometry();
+    if (showsNotifierItem_) { // the point the host clicked, when it says
+        if (activationPoint_.isNull())
+            return std::nullopt;
+        return Rect{double(activationPoint_.x()), double(activationPoint_.y()), 1, 1};
+    }
+    if (!trayIcon_)
+        return std::nullopt;
+    const QRect geometry = trayIcon_->geometry();
     if (geometry.isEmpty()) // hosts that keep the icon's place to themselves
         return std::nullopt;
     return Rect{geometry.x() + rect.x, geometry.y() + rect.y, rect.width, rect.height};
@@ -71,9 +103,12 @@ void QtStatusItemButton::render()
     if (image_ && imagePosition_ != ImagePosition::NoImage)
         symbol = systemSymbol(image_->symbolName);
     const QColor ink = image_ && !image_->isTemplate ? QColor(Qt::black) : panelInk();
-    trayIcon_.setIcon(platform::trayIcon(symbol, title, ink));
+    notifierItem_.setContent(symbol, title, ink);
+    if (!trayIcon_)
+        return;
+    trayIcon_->setIcon(platform::trayIcon(symbol, title, ink));
     const QString description = image_ ? QString::fromStdString(image_->accessibilityDescription) : QString();
-    trayIcon_.setToolTip((description + title).trimmed());
+    trayIcon_->setToolTip((description + title).trimmed());
 }
 
 std::shared_ptr<StatusItem> QtStatusBar::statusItem(double)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/status_bar.h"
+#include "platform/status_notifier_item.h"
 
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -9,8 +10,10 @@
 
 namespace platform {
 
-// The status item's button over a tray icon. Tray hosts draw one square icon and no text, so
-// title and image are composed into that icon, and the title goes into the tooltip as well.
+// The status item's button: a StatusNotifierItem while a watcher on the session bus has taken
+// it, else an XEmbed tray icon, switching as watchers come and go. Tray hosts draw one square
+// icon and mostly no text, so title and image are composed into that icon, and the title goes
+// into the tooltip (and the label, for hosts that draw one) as well.
 class QtStatusItemButton final : public QObject, public StatusItemButton {
     Q_OBJECT
 public:
@@ -23,13 +26,21 @@ public:
     Rect bounds() const override;
     std::optional<Rect> rectOnScreen(Rect rect) const override;
 
-    const QSystemTrayIcon& trayIcon() const { return trayIcon_; }
+    // The XEmbed icon, once the button has needed one.
+    const QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
+    bool showsStatusNotifierItem() const { return showsNotifierItem_; }
 
 private:
+    void showNotifierItem(bool show);
     void scheduleRender();
     void render();
 
-    QSystemTrayIcon trayIcon_;
+    StatusNotifierItem notifierItem_;
+    // Made only while no watcher is on the bus: Qt's tray icon would otherwise export a second
+    // StatusNotifierItem of its own.
+    std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    bool showsNotifierItem_ = false;
+    QPoint activationPoint_;
     Action action_;
     std::string title_;
     std::optional<StatusImage> image_;

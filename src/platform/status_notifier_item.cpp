@@ -1,0 +1,154 @@
+#include "platform/status_notifier_item.h"
+
+#include "platform/tray_icon_art.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QtEndian>
+
+namespace platform {
+namespace {
+
+const QString busService = QStringLiteral("org.freedesktop.DBus");
+const QString busPath = QStringLiteral("/org/freedesktop/DBus");
+
+StatusNotifierPixmap pixmap(const QImage& picture)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    StatusNotifierPixmap pixmap{image.width(), image.height(), {}};
+    pixmap.bytes.resize(qsizetype(image.width()) * image.height() * 4);
+    auto* out = reinterpret_cast<quint32*>(pixmap.bytes.data());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            *out++ = qToBigEndian(line[x]);
+    }
+    return pixmap;
+}
+
+} // namespace
+
+QDBusArgument& operator<<(QDBusArgument& argument, const StatusNotifierPixmap& pixmap)
+{
+    argument.beginStructure();
+    argument << pixmap.width << pixmap.height << pixmap.bytes;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, StatusNotifierPixmap& pixmap)
+{
+    argument.beginStructure();
+    argument >> pixmap.width >> pixmap.height >> pixmap.bytes;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const StatusNotifierToolTip& toolTip)
+{
+    argument.beginStructure();
+    argument << toolTip.iconName << toolTip.iconPixmap << toolTip.title << toolTip.description;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, StatusNotifierToolTip& toolTip)
+{
+    argument.beginStructure();
+    argument >> toolTip.iconName >> toolTip.iconPixmap >> toolTip.title >> toolTip.description;
+    argument.endStructure();
+    return argument;
+}
+
+StatusNotifierItem::StatusNotifierItem() : bus_(QDBusConnection::sessionBus())
+{
+    qDBusRegisterMetaType<StatusNotifierPixmap>();
+    qDBusRegisterMetaType<StatusNotifierPixmaps>();
+    qDBusRegisterMetaType<StatusNotifierToolTip>();
+    if (!bus_.isConnected())
+        return;
+    serviceName_ = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
+    bus_.registerObject(QString::fromLatin1(objectPath), this,
+                        QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
+    // Not registerService, which waits for the bus's answer. The bus handles one connection's
+    // messages in order, so the name is ours before any watcher hears of it.
+    QDBusMessage request = QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("RequestName"));
+    request << serviceName_ << 4u; // do not queue behind another owner
+    bus_.send(request);
+
+    auto* watcher = new QDBusServiceWatcher(QString::fromLatin1(watcherService), bus_,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                if (newOwner.isEmpty())
+                    setRegistered(false);
+                else
+                    registerWithWatcher();
+            });
+    registerWithWatcher();
+}
+
+StatusNotifierItem::~StatusNotifierItem()
+{
+    if (!bus_.isConnected())
+        return;
+    bus_.unregisterObject(QString::fromLatin1(objectPath));
+    QDBusMessage release = QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ReleaseName"));
+    release << serviceName_;
+    bus_.send(release);
+}
+
+void StatusNotifierItem::setContent(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink)
+{
+    // Each update sets the content again; hosts fetch the pictures anew only when they change.
+    StatusNotifierPixmaps pixmaps{pixmap(trayIconImage(symbol, level, ink, 22)), pixmap(trayIconImage(symbol, level, ink, 44))};
+    if (pixmaps != pixmaps_) {
+        pixmaps_ = std::move(pixmaps);
+        emit NewIcon();
+    }
+    if (level != label_) {
+        label_ = level;
+        emit NewToolTip();
+        emit XAyatanaNewLabel(label_, labelGuide());
+    }
+}
+
+void StatusNotifierItem::Activate(int x, int y)
+{
+    emit activated(QPoint(x, y));
+}
+
+void StatusNotifierItem::SecondaryActivate(int x, int y)
+{
+    Activate(x, y);
+}
+
+void StatusNotifierItem::ContextMenu(int, int) {}
+
+void StatusNotifierItem::Scroll(int, const QString&) {}
+
+void StatusNotifierItem::registerWithWatcher()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
+                                                       QStringLiteral("/StatusNotifierWatcher"),
+                                                       QString::fromLatin1(watcherService),
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
+    call << serviceName_;
+    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        setRegistered(!finished->isError());
+        finished->deleteLater();
+    });
+}
+
+void StatusNotifierItem::setRegistered(bool registered)
+{
+    // Also unchanged: the first answer is news to whoever waits to learn whether there is a host.
+    registered_ = registered;
+    emit registeredChanged(registered);
+}
+
+} // namespace platform

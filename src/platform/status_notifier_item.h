@@ -1,0 +1,125 @@
+#pragma once
+
+#include "platform/symbols.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+// One picture of an icon as the StatusNotifierItem protocol carries it: ARGB32 pixels in
+// network byte order.
+struct StatusNotifierPixmap {
+    int width = 0;
+    int height = 0;
+    QByteArray bytes;
+
+    bool operator==(const StatusNotifierPixmap&) const = default;
+};
+using StatusNotifierPixmaps = QList<StatusNotifierPixmap>;
+
+struct StatusNotifierToolTip {
+    QString iconName;
+    StatusNotifierPixmaps iconPixmap;
+    QString title;
+    QString description;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const StatusNotifierPixmap& pixmap);
+const QDBusArgument& operator>>(const QDBusArgument& argument, StatusNotifierPixmap& pixmap);
+QDBusArgument& operator<<(QDBusArgument& argument, const StatusNotifierToolTip& toolTip);
+const QDBusArgument& operator>>(const QDBusArgument& argument, StatusNotifierToolTip& toolTip);
+
+} // namespace platform
+
+Q_DECLARE_METATYPE(platform::StatusNotifierPixmap)
+Q_DECLARE_METATYPE(platform::StatusNotifierToolTip)
+
+namespace platform {
+
+// The tray item for StatusNotifierItem hosts (Plasma, GNOME's AppIndicator extension, XFCE,
+// waybar): exported on the session bus and registered with the host's watcher whenever one is
+// on the bus, also one that appears later. Every bus call is asynchronous, so a missing bus or
+// watcher never holds up the program. The D-Bus names of the exported members are the
+// protocol's, hence their capitals.
+class StatusNotifierItem final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
+    Q_PROPERTY(QString Category READ category CONSTANT)
+    Q_PROPERTY(QString Id READ id CONSTANT)
+    Q_PROPERTY(QString Title READ title CONSTANT)
+    Q_PROPERTY(QString Status READ status CONSTANT)
+    Q_PROPERTY(QString IconName READ iconName CONSTANT)
+    Q_PROPERTY(platform::StatusNotifierPixmaps IconPixmap READ iconPixmap)
+    Q_PROPERTY(platform::StatusNotifierToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu CONSTANT)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu CONSTANT)
+    Q_PROPERTY(QString XAyatanaLabel READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide CONSTANT)
+
+public:
+    static constexpr auto objectPath = "/StatusNotifierItem";
+    static constexpr auto watcherService = "org.kde.StatusNotifierWatcher";
+
+    StatusNotifierItem();
+    ~StatusNotifierItem() override;
+
+    // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
+    QString serviceName() const { return serviceName_; }
+    bool isRegistered() const { return registered_; }
+
+    // Redraws the icon and sets the label, both from the level text (" 72%").
+    void setContent(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink);
+
+    QString category() const { return QStringLiteral("Hardware"); }
+    QString id() const { return QStringLiteral("battery-monitor"); }
+    QString title() const { return QStringLiteral("Stato Batteria"); }
+    QString status() const { return QStringLiteral("Active"); }
+    QString iconName() const { return {}; }
+    StatusNotifierPixmaps iconPixmap() const { return pixmaps_; }
+    StatusNotifierToolTip toolTip() const { return {{}, {}, title(), label_.trimmed()}; }
+    bool itemIsMenu() const { return false; }
+    QDBusObjectPath menu() const { return QDBusObjectPath("/NO_DBUSMENU"); }
+    QString label() const { return label_; }
+    QString labelGuide() const { return QStringLiteral(" 100%"); }
+
+public slots:
+    Q_SCRIPTABLE void Activate(int x, int y);
+    Q_SCRIPTABLE void SecondaryActivate(int x, int y);
+    Q_SCRIPTABLE void ContextMenu(int x, int y);
+    Q_SCRIPTABLE void Scroll(int delta, const QString& orientation);
+
+signals:
+    Q_SCRIPTABLE void NewIcon();
+    Q_SCRIPTABLE void NewToolTip();
+    // Title and status never change; the signals are there for hosts that connect to them.
+    Q_SCRIPTABLE void NewTitle();
+    Q_SCRIPTABLE void NewStatus(const QString& status);
+    Q_SCRIPTABLE void XAyatanaNewLabel(const QString& label, const QString& guide);
+
+    // A host clicked the item at (x, y) on the screen, (0, 0) when it does not say where.
+    void activated(QPoint position);
+    // A watcher accepted the item, or the watcher went away or refused it.
+    void registeredChanged(bool registered);
+
+private:
+    void registerWithWatcher();
+    void setRegistered(bool registered);
+
+    QDBusConnection bus_;
+    QString serviceName_;
+    StatusNotifierPixmaps pixmaps_;
+    QString label_;
+    bool registered_ = false;
+};
+
+} // namespace platform

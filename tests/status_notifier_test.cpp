@@ -1,0 +1,201 @@
+#include "platform/qt_status_bar.h"
+#include "platform/status_notifier_item.h"
+
+#include "private_session_bus.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+using platform::StatusNotifierItem;
+
+const QString watcherService = QString::fromLatin1(StatusNotifierItem::watcherService);
+const QString itemPath = QString::fromLatin1(StatusNotifierItem::objectPath);
+const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+bool eventually(const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// A host's watcher that takes every item and remembers who registered.
+class TestWatcher : public QDBusVirtualObject {
+public:
+    TestWatcher()
+        : connection_(QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"),
+                                                    QStringLiteral("test-watcher")))
+    {
+        connection_.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), this);
+    }
+    ~TestWatcher() override { QDBusConnection::disconnectFromBus(QStringLiteral("test-watcher")); }
+
+    void appear() { connection_.registerService(watcherService); }
+    void leave() { connection_.unregisterService(watcherService); }
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.member() != QStringLiteral("RegisterStatusNotifierItem"))
+            return false;
+        registered.append(message.arguments().value(0).toString());
+        connection.send(message.createReply());
+        return true;
+    }
+
+    // A call to the item from this other connection, answered while the test's loop runs.
+    QDBusMessage call(const QDBusMessage& message)
+    {
+        QDBusPendingCallWatcher pending(connection_.asyncCall(message));
+        eventually([&] { return pending.isFinished(); });
+        return pending.reply();
+    }
+
+    QVariant property(const QString& service, const QString& name)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        get << itemInterface << name;
+        return call(get).arguments().value(0).value<QDBusVariant>().variant();
+    }
+
+    QStringList registered;
+
+private:
+    QDBusConnection connection_;
+};
+
+class OnPrivateBus : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            GTEST_SKIP() << "no dbus-daemon to run a private bus";
+    }
+
+    TestWatcher watcher;
+};
+
+TEST_F(OnPrivateBus, RegistersAtStartAndAgainWithEveryNewWatcher)
+{
+    watcher.appear();
+    StatusNotifierItem item;
+    EXPECT_EQ(item.serviceName(), QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(eventually([&] { return item.isRegistered(); }));
+    EXPECT_EQ(watcher.registered, QStringList{item.serviceName()});
+
+    watcher.leave();
+    ASSERT_TRUE(eventually([&] { return !item.isRegistered(); }));
+    watcher.appear();
+    ASSERT_TRUE(eventually([&] { return item.isRegistered(); }));
+    EXPECT_EQ(watcher.registered, QStringList({item.serviceName(), item.serviceName()}));
+}
+
+TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
+{
+    StatusNotifierItem item;
+    item.setContent(std::nullopt, QStringLiteral(" 72%"), Qt::black);
+    const QString service = item.serviceName();
+
+    EXPECT_EQ(watcher.property(service, QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
+    EXPECT_EQ(watcher.property(service, QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(watcher.property(service, QStringLiteral("XAyatanaLabel")).toString(), QStringLiteral(" 72%"));
+    EXPECT_EQ(watcher.property(service, QStringLiteral("XAyatanaLabelGuide")).toString(), QStringLiteral(" 100%"));
+    const auto toolTip = qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(service, QStringLiteral("ToolTip")));
+    EXPECT_EQ(toolTip.title, QStringLiteral("Stato Batteria"));
+    EXPECT_EQ(toolTip.description, QStringLiteral("72%"));
+
+    const auto pixmaps = qdbus_cast<platform::StatusNotifierPixmaps>(watcher.property(service, QStringLiteral("IconPixmap")));
+    ASSERT_EQ(pixmaps.size(), 2);
+    for (const auto& [size, pixmap] : {std::pair{22, pixmaps[0]}, std::pair{44, pixmaps[1]}}) {
+        EXPECT_EQ(pixmap.width, size);
+        EXPECT_EQ(pixmap.height, size);
+        ASSERT_EQ(pixmap.bytes.size(), size * size * 4);
+        // Opaque black in network order is ff 00 00 00: alpha first.
+        bool opaqueBlack = false;
+        for (qsizetype i = 0; i < pixmap.bytes.size() && !opaqueBlack; i += 4)
+            opaqueBlack = pixmap.bytes.mid(i, 4) == QByteArray("\xff\0\0\0", 4);
+        EXPECT_TRUE(opaqueBlack) << size;
+    }
+}
+
+TEST_F(OnPrivateBus, ButtonIsTheNotifierItemWhileAWatcherIsThereElseTheTrayIcon)
+{
+    watcher.appear();
+    platform::QtStatusItemButton button;
+    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    // No tray icon while a watcher is there: Qt would export a second item.
+    EXPECT_EQ(button.trayIcon(), nullptr);
+
+    watcher.leave();
+    ASSERT_TRUE(eventually([&] { return !button.showsStatusNotifierItem(); }));
+    ASSERT_NE(button.trayIcon(), nullptr);
+    EXPECT_TRUE(button.trayIcon()->isVisible());
+
+    watcher.appear();
+    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    EXPECT_FALSE(button.trayIcon()->isVisible());
+}
+
+TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)
+{
+    watcher.appear();
+    platform::QtStatusItemButton button;
+    int clicks = 0;
+    button.setAction([&](platform::StatusItemButton*) { ++clicks; });
+    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    const QString service = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
+
+    QDBusMessage activate = QDBusMessage::createMethodCall(service, itemPath, itemInterface, QStringLiteral("Activate"));
+    activate << 640 << 12;
+    EXPECT_EQ(watcher.call(activate).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(clicks, 1);
+    const auto anchor = button.rectOnScreen(button.bounds());
+    ASSERT_TRUE(anchor);
+    EXPECT_EQ(std::tuple(anchor->x, anchor->y, anchor->width, anchor->height), std::tuple(640, 12, 1, 1));
+
+    // The way a host calls it, from another program; (0, 0) says nothing of where.
+    const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
+    if (gdbus.isEmpty())
+        GTEST_SKIP() << "no gdbus";
+    QProcess process;
+    process.start(gdbus, {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), service,
+                          QStringLiteral("--object-path"), itemPath, QStringLiteral("--method"),
+                          itemInterface + QStringLiteral(".Activate"), QStringLiteral("0"), QStringLiteral("0")});
+    ASSERT_TRUE(eventually([&] { return process.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(button.rectOnScreen(button.bounds()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The bus first: Qt keeps its first session bus connection.
+    const auto bus = std::make_unique<PrivateSessionBus>();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
