@@ -84,7 +84,7 @@ StatusNotifierItem::StatusNotifierItem() : bus_(QDBusConnection::sessionBus())
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) {
                 if (newOwner.isEmpty())
-                    setRegistered(false);
+                    emit registeredChanged(false);
                 else
                     registerWithWatcher();
             });
@@ -139,16 +139,9 @@ void StatusNotifierItem::registerWithWatcher()
     call << serviceName_;
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        setRegistered(!finished->isError());
+        emit registeredChanged(!finished->isError());
         finished->deleteLater();
     });
-}
-
-void StatusNotifierItem::setRegistered(bool registered)
-{
-    // Also unchanged: the first answer is news to whoever waits to learn whether there is a host.
-    registered_ = registered;
-    emit registeredChanged(registered);
 }
 
 } // namespace platform

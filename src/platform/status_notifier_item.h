@@ -75,7 +75,6 @@ public:
 
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
     QString serviceName() const { return serviceName_; }
-    bool isRegistered() const { return registered_; }
 
     // Redraws the icon and sets the label, both from the level text (" 72%").
     void setContent(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink);
@@ -108,18 +107,18 @@ signals:
 
     // A host clicked the item at (x, y) on the screen, (0, 0) when it does not say where.
     void activated(QPoint position);
-    // A watcher accepted the item, or the watcher went away or refused it.
+    // A watcher accepted the item, or the watcher went away or refused it. Sent with every
+    // answer, also an unchanged one: the first is news to whoever waits to learn whether there
+    // is a host.
     void registeredChanged(bool registered);
 
 private:
     void registerWithWatcher();
-    void setRegistered(bool registered);
 
     QDBusConnection bus_;
     QString serviceName_;
     StatusNotifierPixmaps pixmaps_;
     QString label_;
-    bool registered_ = false;
 };
 
 } // namespace platform
