@@ -9,7 +9,7 @@ program=${1:-$top/build/bin/battery-monitor}
 seconds=${2:-60}
 machine=$top/tests/fixtures/machines/laptop-charging
 
-. "$top/bench/headless_desktop.sh"
+. "$top/tests/e2e/headless_desktop.sh"
 start_headless_desktop 95
 "$program" --root "$machine" >/dev/null 2>&1 &
 pid=$!

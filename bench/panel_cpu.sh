@@ -8,7 +8,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$top/build/bin/battery-monitor}
 seconds=${2:-10}
 
-. "$top/bench/headless_desktop.sh"
+. "$top/tests/e2e/headless_desktop.sh"
 start_headless_desktop 96
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ n += $1 } END { printf "%d\n", n }'; }

@@ -11,7 +11,7 @@ profilers=$3
 seconds=${4:-60}
 
 work=$(mktemp -d)
-pids=()
+. "$(dirname "$0")/headless_desktop.sh"
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -21,15 +21,7 @@ mkdir -p "$work/state"
 cp "$profilers/flaky" "$work/profiler"
 export FLAKY_STATE=$work/state
 
-display=110
-while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS
-sleep 1
-trayer --edge top --align right --widthtype request --height 28 >/dev/null 2>&1 &
-pids+=($!)
+start_headless_desktop 110
 "$program" --root "$work/machine" --profiler "$work/profiler" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)

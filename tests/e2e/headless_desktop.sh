@@ -1,4 +1,4 @@
-# Sourced by the bench scripts: a headless X server with an XEmbed tray host and no session bus,
+# Sourced by the soak test and the bench scripts: a headless X server with an XEmbed tray host and no session bus,
 # so the program docks in the tray the way it does on an X11 desktop. Cleans up on exit.
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
