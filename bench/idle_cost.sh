@@ -1,44 +1,125 @@
 #!/bin/bash
-# What the running tray costs while nobody looks at it: resident memory, CPU time (its own and
-# its profiler children's) and context switches over a minute, under a headless X server with
-# an XEmbed tray host, on a fixture machine.
-#   bench/idle_cost.sh [BATTERY_MONITOR] [SECONDS]
+# What the running tray costs, beside a second tray program on the same machine: the time from
+# start to the first title in the tray, then with the panel closed and with it open, resident
+# memory, CPU time (its own and its children's) and context switches per minute. Both run under
+# a headless X server with an XEmbed tray host, each in a mount namespace of its own that puts
+# the fixture machine's power supplies over /sys/class/power_supply.
+#   bench/idle_cost.sh [SECONDS A PHASE] [-- COMMAND...]
+# The second program is bench/tray_floor (the least a Qt tray item with a window costs) unless a
+# COMMAND is given. Needs root, for the namespace.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$top/build/bin/battery-monitor}
-seconds=${2:-60}
-machine=$top/tests/fixtures/machines/laptop-charging
+seconds=${1:-60}
+[ $# -gt 0 ] && shift
+[ "${1:-}" = -- ] && shift
+bin=$top/build/tests/bin
+program=${BATTERY_MONITOR:-$bin/battery-monitor}
+if [ $# -gt 0 ]; then other=("$@") other_name=$(basename "$1"); else other=("$bin/tray_floor") other_name="tray_floor"; fi
+machine=laptop-charging
+ticks=$(getconf CLK_TCK)
 
 . "$top/tests/e2e/headless_desktop.sh"
+work=$(mktemp -d)
+scratch+=("$work")
+# Real folders, not the fixture's links into its own sys/devices, which would point outside the mount.
+cp -rL "$top/tests/fixtures/machines/$machine/sys/class/power_supply" "$work/power_supply"
 start_headless_desktop 95
-"$program" --root "$machine" >/dev/null 2>&1 &
-pid=$!
-pids+=($pid)
-sleep 5 # past start-up: the hardware profile and the first updates
 
-ticks=$(getconf CLK_TCK)
-# utime+stime and cutime+cstime of /proc/PID/stat, in clock ticks: own and reaped children's CPU.
-cpu() { awk -v t="$ticks" '{ sub(/.*\) /, ""); printf "%d %d\n", $12 + $13, $14 + $15 }' "/proc/$pid/stat"; }
-# Nanoseconds on the CPU of every thread, finer than clock ticks for a process this idle.
-own_ns() { cat /proc/"$pid"/task/*/schedstat | awk '{ n += $1 } END { printf "%d\n", n }'; }
+launch() {
+    unshare --mount --propagation private \
+        sh -c 'mount --bind "$0" /sys/class/power_supply && exec "$@"' "$work/power_supply" "$@" >/dev/null 2>&1 &
+    pid=$!
+    pids+=($pid)
+}
+
+# Windows of ours: the tray icon is the small one, the panel the 320 x 480 one.
+window_of() {
+    local wanted=$1 id
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        case $wanted in
+        icon) [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && echo "$id" && return ;;
+        panel) [ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] && echo "$id" && return ;;
+        esac
+    done
+    return 0
+}
+# A title is drawn once the docked icon shows more than a background and a frame.
+titled() {
+    local icon
+    icon=$(window_of icon)
+    [ -n "$icon" ] || return 1
+    [ "$(import -window "$icon" png:- 2>/dev/null | identify -format '%k' - 2>/dev/null || echo 0)" -gt 2 ]
+}
+
+# The first title, then a phase with the panel closed and one with it open; prints
+# "label value" lines for the table.
+measure() {
+    local start end
+    start=$(date +%s%N)
+    launch "$@"
+    end=$((SECONDS + 30))
+    until titled; do
+        [ $SECONDS -lt $end ] || { echo "$1: no title in the tray after 30 s" >&2; return 1; }
+        sleep 0.02
+    done
+    echo "title $((($(date +%s%N) - start) / 1000000))"
+    sleep 5 # past start-up: the hardware profile and the first updates
+    phase closed
+    local icon
+    icon=$(window_of icon)
+    eval "$(xdotool getwindowgeometry --shell "$icon")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+    sleep 2
+    [ -n "$(window_of panel)" ] || { echo "$1: a click opened no 320 x 480 window" >&2; return 1; }
+    phase open
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+}
+
+# utime+stime of the reaped children, in clock ticks: the finest /proc gives.
+children_ticks() { awk '{ sub(/.*\) /, ""); print $14 + $15 }' "/proc/$pid/stat"; }
+# Of the threads alive at each reading; a short-lived thread's switches are not counted.
 switches() { cat /proc/"$pid"/task/*/status | awk '/ctxt_switches/ { n += $2 } END { print n }'; }
 
-read -r _ children0 < <(cpu)
-own0=$(own_ns)
-switches0=$(switches)
-sleep "$seconds"
-read -r _ children1 < <(cpu)
-own1=$(own_ns)
-switches1=$(switches)
-rss=$(awk '/VmRSS/ { print $2 }' "/proc/$pid/status")
-threads=$(ls /proc/"$pid"/task | wc -l)
+phase() {
+    local name=$1 cpu0 cpu1 children0 children1 switches0 switches1
+    cpu0=$("$bin/process_cpu" "$pid") children0=$(children_ticks) switches0=$(switches)
+    sleep "$seconds"
+    cpu1=$("$bin/process_cpu" "$pid") children1=$(children_ticks) switches1=$(switches)
+    awk -v n="$name" -v s="$seconds" -v t="$ticks" -v cpu=$((cpu1 - cpu0)) -v c=$((children1 - children0)) \
+        -v w=$((switches1 - switches0)) -v rss="$(awk '/VmRSS/ { print $2 }' "/proc/$pid/status")" \
+        -v th="$(ls "/proc/$pid/task" | wc -l)" 'BEGIN {
+        printf "%s.rss %.1f\n%s.threads %d\n", n, rss / 1024, n, th
+        printf "%s.cpu %.4f\n%s.children %.3f\n", n, cpu / 1e9 * 60 / s, n, c / t * 60 / s
+        printf "%s.both %.4f\n%s.switches %.0f\n", n, cpu / 1e9 * 60 / s + c / t * 60 / s, n, w * 60 / s
+    }'
+}
 
-awk -v s="$seconds" -v t="$ticks" -v o=$((own1 - own0)) -v c=$((children1 - children0)) \
-    -v w=$((switches1 - switches0)) -v rss="$rss" -v th="$threads" 'BEGIN {
-    printf "over %d s, panel closed:\n", s
-    printf "  resident memory        %.1f MiB\n", rss / 1024
-    printf "  threads                %d\n", th
-    printf "  CPU, program           %.4f s/min\n", o / 1e9 * 60 / s
-    printf "  CPU, profiler children %.3f s/min\n", c / t * 60 / s
-    printf "  context switches       %.0f /min\n", w * 60 / s
-}'
+measure "$program" >"$work/ours"
+measure "${other[@]}" >"$work/other"
+
+awk -v s="$seconds" -v t="$ticks" -v ours="$(basename "$program")" -v other="$other_name" -v machine="$machine" '
+    FNR == NR { a[$1] = $2; next }
+    { b[$1] = $2 }
+    function row(label, key, unit) {
+        ratio = b[key] > 0 ? sprintf("%.1f", a[key] / b[key]) : "-"
+        printf "  %-30s %14s %14s %7s\n", label, a[key] " " unit, b[key] " " unit, ratio
+    }
+    function phase(name, title) {
+        print title
+        row("resident memory", name ".rss", "MiB")
+        row("threads", name ".threads", "")
+        row("CPU, the program", name ".cpu", "s/min")
+        row("CPU, its children", name ".children", "s/min")
+        row("CPU, both", name ".both", "s/min")
+        row("context switches", name ".switches", "/min")
+    }
+    END {
+        printf "idle cost on %s, %d s a phase\n", machine, s
+        printf "  %-30s %14s %14s %7s\n", "", ours, other, "ratio"
+        row("start to first tray title", "title", "ms")
+        phase("closed", "panel closed")
+        phase("open", "panel open")
+        printf "(the children'\''s CPU comes in clock ticks: one tick a phase is %.3f s/min)\n", 60 / (t * s)
+    }' "$work/ours" "$work/other"

@@ -1,7 +1,9 @@
 # Sourced by the soak test and the bench scripts: a headless X server with an XEmbed tray host and no session bus,
-# so the program docks in the tray the way it does on an X11 desktop. Cleans up on exit.
+# so the program docks in the tray the way it does on an X11 desktop. Cleans up on exit: the processes in `pids`
+# and the folders in `scratch`.
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
+scratch=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
 
 start_headless_desktop() {
     local display=$1

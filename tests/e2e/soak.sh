@@ -10,9 +10,9 @@ fixture=$2
 profilers=$3
 seconds=${4:-60}
 
-work=$(mktemp -d)
 . "$(dirname "$0")/headless_desktop.sh"
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+work=$(mktemp -d)
+scratch+=("$work")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cp -r "$fixture" "$work/machine"
