@@ -1,4 +1,5 @@
 #include "platform/appearance.h"
+#include "platform/panel_ink.h"
 
 #include "private_session_bus.h"
 
@@ -144,6 +145,17 @@ TEST_F(OnPrivateBus, PortalWithoutReadOneIsAskedThroughRead)
     publish(portal);
     platform::Appearance appearance;
     EXPECT_EQ(nextChange(appearance), true);
+}
+
+TEST(PanelInk, TheTrayHostsColourFirstThenWhiteOnGnomeShellsTopBarElseThePalettes)
+{
+    const QColor announced(Qt::yellow);
+    const QColor palette(Qt::black);
+    EXPECT_EQ(platform::panelInk(announced, "GNOME", palette), announced);
+    for (const char* shell : {"GNOME", "ubuntu:GNOME", "pop:GNOME:"})
+        EXPECT_EQ(platform::panelInk(std::nullopt, shell, palette), QColor(Qt::white)) << shell;
+    for (const char* other : {"", "KDE", "XFCE", "GNOME-Classic:GNOME", "GNOME-Flashback:GNOME", "XGNOME", ":"})
+        EXPECT_EQ(platform::panelInk(std::nullopt, other, palette), palette) << other;
 }
 
 } // namespace
