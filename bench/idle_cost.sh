@@ -32,22 +32,10 @@ launch() {
     pids+=($pid)
 }
 
-# Windows of ours: the tray icon is the small one, the panel the 320 x 480 one.
-window_of() {
-    local wanted=$1 id
-    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        case $wanted in
-        icon) [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && echo "$id" && return ;;
-        panel) [ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] && echo "$id" && return ;;
-        esac
-    done
-    return 0
-}
 # A title is drawn once the docked icon shows more than a background and a frame.
 titled() {
     local icon
-    icon=$(window_of icon)
+    icon=$(window_of "$pid" icon)
     [ -n "$icon" ] || return 1
     [ "$(import -window "$icon" png:- 2>/dev/null | identify -format '%k' - 2>/dev/null || echo 0)" -gt 2 ]
 }
@@ -66,12 +54,9 @@ measure() {
     echo "title $((($(date +%s%N) - start) / 1000000))"
     sleep 5 # past start-up: the hardware profile and the first updates
     phase closed
-    local icon
-    icon=$(window_of icon)
-    eval "$(xdotool getwindowgeometry --shell "$icon")"
-    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+    click_window "$(window_of "$pid" icon)"
     sleep 2
-    [ -n "$(window_of panel)" ] || { echo "$1: a click opened no 320 x 480 window" >&2; return 1; }
+    [ -n "$(window_of "$pid" panel)" ] || { echo "$1: a click opened no 320 x 480 window" >&2; return 1; }
     phase open
     kill "$pid"
     wait "$pid" 2>/dev/null || true

@@ -19,14 +19,10 @@ measure() {
     local pid=$!
     pids+=($pid)
     sleep 3
-    local icon=""
-    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        [ "$WIDTH" -le 64 ] && icon=$id
-    done
+    local icon
+    icon=$(window_of "$pid" icon)
     [ -n "$icon" ] || { echo "no tray icon for $machine" >&2; return 1; }
-    eval "$(xdotool getwindowgeometry --shell "$icon")"
-    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+    click_window "$icon"
     sleep 2
     local before after
     before=$(cpu_ns "$pid")

@@ -1,19 +1,67 @@
-# Sourced by the soak test and the bench scripts: a headless X server with an XEmbed tray host and no session bus,
-# so the program docks in the tray the way it does on an X11 desktop. Cleans up on exit: the processes in `pids`
-# and the folders in `scratch`.
+# Sourced by the end-to-end tests and the bench scripts: a headless X server, tray hosts, and the
+# ways they find, wait for and click the program's windows. Cleans up on exit: the processes in
+# `pids` and the folders in `scratch`.
 pids=()
 scratch=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
 
-start_headless_desktop() {
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root /tmp/e2e-failure.png 2>/dev/null && echo "screen: /tmp/e2e-failure.png" >&2
+    exit 1
+}
+
+# Polls `$@` every 0.1 s for up to $1 seconds.
+eventually() {
+    local timeout=$1
+    shift
+    local end=$((SECONDS + timeout))
+    until "$@"; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.1
+    done
+}
+
+# Xvfb on the first free display from $1, with no session bus: with no StatusNotifierItem
+# watcher to find, the program docks in an XEmbed host.
+start_x_server() {
     local display=$1
-    while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+    while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
     Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
     unset DBUS_SESSION_BUS_ADDRESS
+    eventually 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+}
+
+# An XEmbed tray host along the top edge; its pid in `tray_host`. Arguments go to trayer.
+start_xembed_tray() {
+    trayer --edge top --align right --widthtype request --height 28 "$@" >/dev/null 2>&1 &
+    tray_host=$!
+    pids+=($tray_host)
+}
+
+start_headless_desktop() {
+    start_x_server "$1"
+    start_xembed_tray
     sleep 1
-    trayer --edge top --align right --widthtype request --height 28 >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 1
+}
+
+# A visible window of process $1: its tray icon (small) or its panel (320 x 480).
+window_of() {
+    local pid=$1 wanted=$2 id
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        case $wanted in
+        icon) [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && echo "$id" && return ;;
+        panel) [ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] && echo "$id" && return ;;
+        esac
+    done
+    return 0
+}
+
+# A left click in the middle of window $1.
+click_window() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 }

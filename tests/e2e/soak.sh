@@ -13,7 +13,6 @@ seconds=${4:-60}
 . "$(dirname "$0")/headless_desktop.sh"
 work=$(mktemp -d)
 scratch+=("$work")
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cp -r "$fixture" "$work/machine"
 battery=$(realpath "$(find "$work/machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)")
@@ -36,12 +35,7 @@ rss_kib() { awk '/VmRSS/ { print $2 }' "/proc/$program_pid/status"; }
 fds_at_start=$(descriptors)
 rss_at_start=$(rss_kib)
 
-icon_window() {
-    xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | while read -r id; do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        [ "$WIDTH" -le 64 ] && echo "$id" && break
-    done
-}
+icon_window() { window_of "$program_pid" icon; }
 
 end=$((SECONDS + seconds))
 round=0
@@ -59,8 +53,7 @@ while [ $SECONDS -lt $end ]; do
     esac
     # Opening the panel refreshes at once; the tick refreshes every ten seconds.
     if [ $((round % 3)) -eq 0 ] && icon=$(icon_window) && [ -n "$icon" ]; then
-        eval "$(xdotool getwindowgeometry --shell "$icon")"
-        xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+        click_window "$icon"
     fi
     sleep 2
 done

@@ -8,69 +8,27 @@ program=$1
 fixture=$2
 screenshots=${3:-}
 
+. "$(dirname "$0")/headless_desktop.sh"
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" 2>/dev/null && cp "$work/failure.png" /tmp/tray-e2e-failure.png
-    exit 1
-}
-
-# Polls `$@` every 0.1 s for up to $timeout seconds.
-eventually() {
-    local timeout=$1
-    shift
-    local end=$((SECONDS + timeout))
-    until "$@"; do
-        [ $SECONDS -lt $end ] || return 1
-        sleep 0.1
-    done
-}
+scratch+=("$work")
 
 # A machine of our own, so the test can change its battery.
 cp -r "$fixture" "$work/machine"
 battery=$(find "$work/machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)
 battery=$(realpath "$battery")
 
-# A free display number.
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-eventually 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-
-# No session bus: with no StatusNotifierItem watcher to find, the program docks in the XEmbed host.
-unset DBUS_SESSION_BUS_ADDRESS
-export QT_QPA_PLATFORM=xcb
+start_x_server 90
 
 # The program first, the tray host later, as when autostart runs before the panel.
 "$program" --root "$work/machine" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
 sleep 1
-start_tray_host() {
-    trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
-        --transparent false --tint 0x303030 >>"$work/trayer.log" 2>&1 &
-    tray_host=$!
-    pids+=($tray_host)
-}
+start_tray_host() { start_xembed_tray --SetDockType true --transparent false --tint 0x303030; }
 start_tray_host
 
 # The icon: a mapped window of ours docked in the host.
-icon_window() {
-    xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | while read -r id; do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && echo "$id" && break
-    done
-}
+icon_window() { window_of "$program_pid" icon; }
 docked() { [ -n "$(icon_window)" ]; }
 not_docked() { [ -z "$(icon_window)" ]; }
 eventually 15 docked || fail "the icon never docked in the tray"
