@@ -5,6 +5,9 @@
 #include "platform/tray_icon_art.h"
 
 #include <QMetaObject>
+#include <QTimer>
+
+#include <chrono>
 
 namespace platform {
 
@@ -19,6 +22,12 @@ QtStatusItemButton::QtStatusItemButton()
     // With a bus, the watcher's answer decides, in a moment; without one there is only XEmbed.
     if (notifierItem_.serviceName().isEmpty())
         showNotifierItem(false);
+    // An icon that shows nowhere is the commonest puzzle: say once why, and that it is waiting.
+    QTimer::singleShot(std::chrono::seconds(5), this, [this] {
+        if (!showsNotifierItem_ && !QSystemTrayIcon::isSystemTrayAvailable())
+            qWarning("battery-monitor: no system tray yet, neither an XEmbed tray nor a StatusNotifierItem host; "
+                     "the icon appears as soon as one starts (on GNOME: the AppIndicator extension)");
+    });
 }
 
 void QtStatusItemButton::showNotifierItem(bool show)

@@ -19,11 +19,12 @@ battery=$(realpath "$battery")
 
 start_x_server 90
 
-# The program first, the tray host later, as when autostart runs before the panel.
+# The program first, the tray host later, as when autostart runs before the panel: the program
+# says it is waiting for one.
 "$program" --root "$work/machine" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
-sleep 1
+eventually 10 grep -q "no system tray yet" "$work/program.log" || fail "no word of the missing tray"
 start_tray_host() { start_xembed_tray --SetDockType true --transparent false --tint 0x303030; }
 start_tray_host
 
