@@ -1,10 +1,11 @@
 #pragma once
 
-// A tree the size and make of the battery panel, built from the view layer's parts alone.
+// A tree the size and make of the battery panel, built from the view layer's parts and symbols.
 #include "ui/button.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
+#include "views/system_symbols.h"
 
 namespace sample {
 
@@ -28,7 +29,7 @@ inline View row(const std::string& icon, const std::string& title, const std::st
     const View tile = ZStack({View(RoundedRectangle(8).fill(color.opacity(0.12)))
                                   .frame(26, 26)
                                   .overlay(RoundedRectangle(8).stroke(color.opacity(0.2))),
-                              View(Image(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2)});
+                              View(views::systemImage(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2)});
     return HStack(12, {tile,
                        Text(title).font({12, FontWeight::Medium}).foregroundColor(Color::primary().opacity(0.85)).lineLimit(1).minimumScaleFactor(0.85),
                        Spacer(),
@@ -47,14 +48,14 @@ inline View ring(double fraction)
     return ZStack({Circle().stroke(Color::primary().opacity(0.06), {8}),
                    View(Circle().trim(0, fraction).stroke(gradient, arc)).blur(5).opacity(0.4).rotationEffect(-90),
                    View(Circle().trim(0, fraction).stroke(gradient, arc)).rotationEffect(-90),
-                   VStack(0, {View(Image("battery.100").font({11}).foregroundColor(Color::secondary())).padding(edges::bottom, 2),
+                   VStack(0, {View(views::systemImage("battery.100").font({11}).foregroundColor(Color::secondary())).padding(edges::bottom, 2),
                               Text("72%").font({20, FontWeight::Bold, FontDesign::Rounded})})})
         .frame(86, 86);
 }
 
 inline View glassButton(const std::string& symbol, const std::string& label, bool destructive, ColorScheme scheme)
 {
-    const View content = HStack(5, {Image(symbol).font({11, FontWeight::Bold}), Text(label).font({11, FontWeight::Bold})});
+    const View content = HStack(5, {views::systemImage(symbol).font({11, FontWeight::Bold}), Text(label).font({11, FontWeight::Bold})});
     return Button([] {}, content, [=](View body, bool) {
         const Color fill = destructive ? Color::red().opacity(0.1) : tint(scheme, 0.06, 0.03);
         const Color outline = destructive ? Color::red().opacity(0.2) : tint(scheme, 0.1, 0.06);

@@ -27,6 +27,18 @@ const QString watcherService = QString::fromLatin1(StatusNotifierItem::watcherSe
 const QString itemPath = QString::fromLatin1(StatusNotifierItem::objectPath);
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
+QImage filled(int size, QColor colour)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+QImage blankPicture(const platform::StatusImage*, const QString&, const QColor&, int size)
+{
+    return filled(size, Qt::transparent);
+}
+
 QString itemService()
 {
     return QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
@@ -104,7 +116,7 @@ protected:
 TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
 {
     StatusNotifierItem item;
-    item.setContent(std::nullopt, QStringLiteral(" 72%"), Qt::black);
+    item.setContent(filled(22, Qt::black), filled(44, Qt::black), QStringLiteral(" 72%"));
 
     EXPECT_EQ(watcher.property(QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
     EXPECT_EQ(watcher.property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
@@ -131,7 +143,7 @@ TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
 TEST_F(OnPrivateBus, ButtonRegistersWithEveryWatcherAndIsTheTrayIconWhileThereIsNone)
 {
     watcher.appear();
-    platform::QtStatusItemButton button;
+    platform::QtStatusItemButton button(blankPicture);
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
     EXPECT_EQ(watcher.registered, QStringList{itemService()});
     // No tray icon while a watcher is there: Qt would export a second item.
@@ -151,7 +163,7 @@ TEST_F(OnPrivateBus, ButtonRegistersWithEveryWatcherAndIsTheTrayIconWhileThereIs
 TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)
 {
     watcher.appear();
-    platform::QtStatusItemButton button;
+    platform::QtStatusItemButton button(blankPicture);
     int clicks = 0;
     button.setAction([&](platform::StatusItemButton*) { ++clicks; });
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));

@@ -1,5 +1,5 @@
-#include "platform/symbols.h"
-#include "platform/tray_icon_art.h"
+#include "views/system_symbols.h"
+#include "views/tray_icon_art.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -21,12 +21,12 @@ QRect inkBounds(const QImage& image, const QRect& within)
     return bounds;
 }
 
-QImage drawn(const platform::Symbol& symbol, const QRectF& box, const QColor& colour)
+QImage drawn(const ui::Symbol& symbol, const QRectF& box, const QColor& colour)
 {
     QImage image(64, 64, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    platform::drawSymbol(painter, symbol, box, colour);
+    ui::drawSymbol(painter, symbol, box, colour);
     return image;
 }
 
@@ -38,15 +38,15 @@ TEST(SystemSymbol, EachNameInksItsBoxWhereSaidInTheGivenColour)
           "bolt.fill", "powerplug.fill", "heart.text.square.fill", "arrow.triangle.2.circlepath",
           "checkmark.shield.fill", "power", "arrow.clockwise"}) {
         SCOPED_TRACE(name);
-        const auto symbol = platform::systemSymbol(name);
+        const auto symbol = views::systemSymbol(name);
         ASSERT_TRUE(symbol);
-        const QRectF box(QPointF(10, 10), platform::symbolSize(*symbol, 40));
+        const QRectF box(QPointF(10, 10), ui::symbolSize(*symbol, 40));
         const QImage image = drawn(*symbol, box, colour);
 
         const QRect ink = inkBounds(image, image.rect());
         ASSERT_FALSE(ink.isEmpty());
         EXPECT_TRUE(box.adjusted(-1, -1, 1, 1).contains(ink));
-        const QRectF said = platform::symbolInk(*symbol, 40).translated(box.topLeft());
+        const QRectF said = ui::symbolInk(*symbol, 40).translated(box.topLeft());
         const std::pair<qreal, qreal> edges[] = {{ink.left(), said.left()},
                                                  {ink.right() + 1, said.right()},
                                                  {ink.top(), said.top()},
@@ -59,15 +59,15 @@ TEST(SystemSymbol, EachNameInksItsBoxWhereSaidInTheGivenColour)
                 solidInColour |= image.pixelColor(x, y) == colour;
         EXPECT_TRUE(solidInColour);
     }
-    EXPECT_FALSE(platform::systemSymbol("battery.110"));
-    EXPECT_FALSE(platform::systemSymbol(""));
+    EXPECT_FALSE(views::systemSymbol("battery.110"));
+    EXPECT_FALSE(views::systemSymbol(""));
 }
 
 TEST(SystemSymbol, BatteriesLieWithTheTerminalOnTheRight)
 {
-    const auto battery = platform::systemSymbol("battery.0");
+    const auto battery = views::systemSymbol("battery.0");
     ASSERT_TRUE(battery);
-    const QSizeF size = platform::symbolSize(*battery, 40);
+    const QSizeF size = ui::symbolSize(*battery, 40);
     EXPECT_GT(size.width(), size.height() * 1.5);
 
     const QImage image = drawn(*battery, QRectF(QPointF(10, 10), size), Qt::black);
@@ -88,7 +88,7 @@ TEST(TrayIcon, CarriesTheLevelInASquareWithClearCornersAndEdges)
         for (const auto& [symbolName, level] : cases) {
             SCOPED_TRACE(testing::Message() << symbolName << level << " at " << size);
             const QImage image =
-                platform::trayIconImage(platform::systemSymbol(symbolName), level, Qt::white, size);
+                views::trayIconImage(views::systemSymbol(symbolName), level, Qt::white, size);
             ASSERT_EQ(image.size(), QSize(size, size));
             const int last = size - 1;
             for (const QPoint corner :
@@ -104,10 +104,10 @@ TEST(TrayIcon, CarriesTheLevelInASquareWithClearCornersAndEdges)
 
 TEST(TrayIcon, LevelsAreTallEnoughToReadAndTellApartAt22)
 {
-    const auto symbol = platform::systemSymbol("battery.50");
-    const QImage image = platform::trayIconImage(symbol, " 38%", Qt::black, 22);
+    const auto symbol = views::systemSymbol("battery.50");
+    const QImage image = views::trayIconImage(symbol, " 38%", Qt::black, 22);
     EXPECT_GE(inkBounds(image, QRect(0, 11, 22, 11)).height(), 9);
-    EXPECT_NE(image, platform::trayIconImage(symbol, " 39%", Qt::black, 22));
+    EXPECT_NE(image, views::trayIconImage(symbol, " 39%", Qt::black, 22));
 }
 
 } // namespace

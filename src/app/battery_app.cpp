@@ -6,6 +6,8 @@
 #include "platform/qt_main_queue.h"
 #include "platform/qt_repeating_timer.h"
 #include "platform/qt_status_bar.h"
+#include "views/system_symbols.h"
+#include "views/tray_icon_art.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -14,6 +16,24 @@
 #include <iostream>
 
 namespace app {
+
+namespace {
+
+QImage trayPicture(const platform::StatusImage* image, const QString& title, const QColor& ink, int size)
+{
+    return views::trayIconImage(image ? views::systemSymbol(image->symbolName) : std::nullopt, title, ink, size);
+}
+
+// Every symbol of the system set that the tray can draw.
+std::optional<platform::StatusImage> systemSymbolImage(const std::string& symbolName,
+                                                       const std::string& accessibilityDescription)
+{
+    if (!views::systemSymbol(symbolName))
+        return std::nullopt;
+    return platform::StatusImage{symbolName, accessibilityDescription, false};
+}
+
+} // namespace
 
 int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
 {
@@ -32,8 +52,8 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
     const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
     AppDelegate delegate(hostServices(line, launcher, mainQueue, std::cout),
                          {
-                             .statusBar = std::make_shared<platform::QtStatusBar>(),
-                             .systemSymbolImage = platform::systemSymbolImage,
+                             .statusBar = std::make_shared<platform::QtStatusBar>(trayPicture),
+                             .systemSymbolImage = systemSymbolImage,
                              .scheduleTimer = platform::scheduleQtTimer,
                              .mainQueue = mainQueue,
                          });

@@ -1,8 +1,6 @@
 #include "platform/qt_status_bar.h"
 
 #include "platform/panel_ink.h"
-#include "platform/symbols.h"
-#include "platform/tray_icon_art.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -11,7 +9,7 @@
 
 namespace platform {
 
-QtStatusItemButton::QtStatusItemButton()
+QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon) : paintIcon_(std::move(paintIcon))
 {
     connect(&notifierItem_, &StatusNotifierItem::activated, this, [this](QPoint position) {
         activationPoint_ = position;
@@ -108,28 +106,24 @@ void QtStatusItemButton::render()
 {
     renderPending_ = false;
     const QString title = QString::fromStdString(title_);
-    std::optional<Symbol> symbol;
-    if (image_ && imagePosition_ != ImagePosition::NoImage)
-        symbol = systemSymbol(image_->symbolName);
+    const StatusImage* shown = image_ && imagePosition_ != ImagePosition::NoImage ? &*image_ : nullptr;
     const QColor ink = image_ && !image_->isTemplate ? QColor(Qt::black) : panelInk();
-    notifierItem_.setContent(symbol, title, ink);
+    const auto picture = [&](int size) { return paintIcon_(shown, title, ink, size); };
+    notifierItem_.setContent(picture(22), picture(44), title);
     if (!trayIcon_)
         return;
-    trayIcon_->setIcon(platform::trayIcon(symbol, title, ink));
+    // Drawn afresh at each size tray hosts ask for, HiDPI ones included.
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 44, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(picture(size)));
+    trayIcon_->setIcon(icon);
     const QString description = image_ ? QString::fromStdString(image_->accessibilityDescription) : QString();
     trayIcon_->setToolTip((description + title).trimmed());
 }
 
 std::shared_ptr<StatusItem> QtStatusBar::statusItem(double)
 {
-    return std::make_shared<QtStatusItem>();
-}
-
-std::optional<StatusImage> systemSymbolImage(const std::string& symbolName, const std::string& accessibilityDescription)
-{
-    if (!systemSymbol(symbolName))
-        return std::nullopt;
-    return StatusImage{symbolName, accessibilityDescription, false};
+    return std::make_shared<QtStatusItem>(paintIcon_);
 }
 
 } // namespace platform

@@ -3,12 +3,21 @@
 #include "platform/status_bar.h"
 #include "platform/status_notifier_item.h"
 
+#include <QColor>
+#include <QImage>
 #include <QObject>
+#include <QString>
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 
 namespace platform {
+
+// Draws the item's picture, `size` pixels square: the image when one is shown (else null) and
+// the title, in `ink`. What the picture looks like is the application's business.
+using TrayIconPainter =
+    std::function<QImage(const StatusImage* image, const QString& title, const QColor& ink, int size)>;
 
 // The status item's button: a StatusNotifierItem while a watcher on the session bus has taken
 // it, else an XEmbed tray icon, switching as watchers come and go. Tray hosts draw one square
@@ -17,7 +26,7 @@ namespace platform {
 class QtStatusItemButton final : public QObject, public StatusItemButton {
     Q_OBJECT
 public:
-    QtStatusItemButton();
+    explicit QtStatusItemButton(TrayIconPainter paintIcon);
 
     void setAction(Action action) override;
     void setTitle(std::string title) override;
@@ -35,6 +44,7 @@ private:
     void scheduleRender();
     void render();
 
+    TrayIconPainter paintIcon_;
     StatusNotifierItem notifierItem_;
     // Made only while no watcher is on the bus: Qt's tray icon would otherwise export a second
     // StatusNotifierItem of its own.
@@ -50,6 +60,7 @@ private:
 
 class QtStatusItem final : public StatusItem {
 public:
+    explicit QtStatusItem(TrayIconPainter paintIcon) : button_(std::move(paintIcon)) {}
     StatusItemButton* button() override { return &button_; }
 
 private:
@@ -58,10 +69,11 @@ private:
 
 class QtStatusBar final : public StatusBar {
 public:
+    explicit QtStatusBar(TrayIconPainter paintIcon) : paintIcon_(std::move(paintIcon)) {}
     std::shared_ptr<StatusItem> statusItem(double length) override;
-};
 
-// Every symbol of the system set that the tray can draw.
-std::optional<StatusImage> systemSymbolImage(const std::string& symbolName, const std::string& accessibilityDescription);
+private:
+    TrayIconPainter paintIcon_;
+};
 
 } // namespace platform

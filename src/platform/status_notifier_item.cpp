@@ -1,12 +1,11 @@
 #include "platform/status_notifier_item.h"
 
-#include "platform/tray_icon_art.h"
-
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QImage>
 #include <QtEndian>
 
 namespace platform {
@@ -101,10 +100,10 @@ StatusNotifierItem::~StatusNotifierItem()
     bus_.send(release);
 }
 
-void StatusNotifierItem::setContent(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink)
+void StatusNotifierItem::setContent(const QImage& small, const QImage& large, const QString& level)
 {
     // Each update sets the content again; hosts fetch the pictures anew only when they change.
-    StatusNotifierPixmaps pixmaps{pixmap(trayIconImage(symbol, level, ink, 22)), pixmap(trayIconImage(symbol, level, ink, 44))};
+    StatusNotifierPixmaps pixmaps{pixmap(small), pixmap(large)};
     if (pixmaps != pixmaps_) {
         pixmaps_ = std::move(pixmaps);
         emit NewIcon();

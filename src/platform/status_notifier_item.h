@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/symbols.h"
 
 #include <QByteArray>
 #include <QColor>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -77,7 +77,8 @@ public:
     QString serviceName() const { return serviceName_; }
 
     // Redraws the icon and sets the label, both from the level text (" 72%").
-    void setContent(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink);
+    // The item's picture at 22 and 44 pixels, and the level for its tooltip and label.
+    void setContent(const QImage& small, const QImage& large, const QString& level);
 
     QString category() const { return QStringLiteral("Hardware"); }
     QString id() const { return QStringLiteral("battery-monitor"); }

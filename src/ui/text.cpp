@@ -3,7 +3,6 @@
 #include "ui/layout.h"
 #include "ui/paint_context.h"
 #include "ui/text_measure.h"
-#include "platform/symbols.h"
 
 #include <QFontMetricsF>
 
@@ -71,8 +70,8 @@ private:
 
 class SymbolNode final : public ViewNode {
 public:
-    SymbolNode(std::string name, Font font, std::optional<Color> color)
-        : name_(std::move(name)), symbol_(platform::systemSymbol(name_)), font_(font), color_(color)
+    SymbolNode(std::optional<Symbol> symbol, std::string name, Font font, std::optional<Color> color)
+        : name_(std::move(name)), symbol_(symbol), font_(font), color_(color)
     {
     }
 
@@ -80,13 +79,13 @@ public:
 
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override
     {
-        return symbol_ ? platform::symbolSize(*symbol_, font_.size) : QSizeF(0, 0);
+        return symbol_ ? symbolSize(*symbol_, font_.size) : QSizeF(0, 0);
     }
 
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
         if (symbol_)
-            platform::drawSymbol(context.painter, *symbol_, laidOut.frame,
+            drawSymbol(context.painter, *symbol_, laidOut.frame,
                                  color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
     }
 
@@ -94,7 +93,7 @@ public:
 
 private:
     std::string name_;
-    std::optional<platform::Symbol> symbol_;
+    std::optional<Symbol> symbol_;
     Font font_;
     std::optional<Color> color_;
 };
@@ -108,7 +107,7 @@ Text::operator View() const
 
 Image::operator View() const
 {
-    return View(std::make_shared<SymbolNode>(name_, font_, color_));
+    return View(std::make_shared<SymbolNode>(symbol_, name_, font_, color_));
 }
 
 } // namespace ui

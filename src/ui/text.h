@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/font.h"
+#include "ui/symbol.h"
 #include "ui/view.h"
 
 #include <string>
@@ -27,10 +28,10 @@ private:
     double minimumScaleFactor_ = 1;
 };
 
-// A symbol of the system set by name, sized by a font; an unknown name draws nothing.
+// A symbol sized by a font; no symbol draws nothing. `name` is what describes it.
 class Image {
 public:
-    explicit Image(std::string systemName) : name_(std::move(systemName)) {}
+    Image(std::optional<Symbol> symbol, std::string name) : symbol_(symbol), name_(std::move(name)) {}
 
     Image& font(Font font) { font_ = font; return *this; }
     Image& foregroundColor(Color color) { color_ = color; return *this; }
@@ -38,6 +39,7 @@ public:
     operator View() const; // NOLINT: an image is a view wherever one is expected
 
 private:
+    std::optional<Symbol> symbol_;
     std::string name_;
     Font font_;
     std::optional<Color> color_;

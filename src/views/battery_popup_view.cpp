@@ -7,6 +7,7 @@
 #include "views/detail_row_view.h"
 #include "views/glass_button_style.h"
 #include "views/presentation_rules.h"
+#include "views/system_symbols.h"
 
 namespace views {
 
@@ -99,7 +100,7 @@ View detailsCard(const monitor::BatteryMonitor& m, ColorScheme scheme)
 
 View buttonLabel(const std::string& symbol, const std::string& word)
 {
-    return HStack(5, {Image(symbol).font({11, FontWeight::Bold}), Text(word).font({11, FontWeight::Bold})});
+    return HStack(5, {systemImage(symbol).font({11, FontWeight::Bold}), Text(word).font({11, FontWeight::Bold})});
 }
 
 View footer(ColorScheme scheme, std::function<void()> terminate, std::function<void()> refresh)

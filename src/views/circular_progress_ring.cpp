@@ -4,6 +4,7 @@
 #include "ui/stacks.h"
 #include "ui/text.h"
 #include "ui/view_state.h"
+#include "views/system_symbols.h"
 
 #include <array>
 #include <cstdio>
@@ -62,7 +63,7 @@ View bolt()
         auto& pulse = context.state("pulseScale", AnimatedValue(1.0));
         ViewStateStore* store = &context.store;
         const std::string key = context.path + "#pulseScale";
-        return View(Image("bolt.fill").font({13, FontWeight::Bold}).foregroundColor(boltColor))
+        return View(systemImage("bolt.fill").font({13, FontWeight::Bold}).foregroundColor(boltColor))
             .scaleEffect(pulse.value(context.now))
             .shadow(boltColor.opacity(0.4), 4, 0, 0)
             .onAppear([store, key] {
@@ -87,7 +88,7 @@ View CircularProgressRing(std::int64_t percentage, bool isCharging)
         // The bolt and the battery stand at different places in the tree, so the bolt appears
         // anew, and pulses again, each time charging starts.
         const View symbol = isCharging ? bolt()
-                                       : View(Image("battery.100").font({11}).foregroundColor(Color::secondary()))
+                                       : View(systemImage("battery.100").font({11}).foregroundColor(Color::secondary()))
                                              .padding(edges::bottom, 2);
         return ZStack({
             Circle().stroke(Color::primary().opacity(0.06), {8, Qt::FlatCap, Qt::MiterJoin, 10}),

@@ -3,6 +3,7 @@
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
+#include "views/system_symbols.h"
 
 namespace views {
 
@@ -15,7 +16,7 @@ View DetailRowView(const std::string& icon, const std::string& title, const std:
         View(RoundedRectangle(8).fill(color.opacity(0.12)))
             .frame(26, 26)
             .overlay(RoundedRectangle(8).stroke(color.opacity(0.2), {1})),
-        View(Image(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2, 0, 0),
+        View(systemImage(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2, 0, 0),
     });
     const Color capsule = colorScheme == ColorScheme::Dark ? Color::white().opacity(0.04) : Color::black().opacity(0.02);
     return HStack(12, {

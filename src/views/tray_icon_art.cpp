@@ -1,4 +1,4 @@
-#include "platform/tray_icon_art.h"
+#include "views/tray_icon_art.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace platform {
+namespace views {
 
 namespace {
 
@@ -63,7 +63,7 @@ QString levelNumber(const QString& level)
 
 } // namespace
 
-QImage trayIconImage(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink,
+QImage trayIconImage(const std::optional<ui::Symbol>& symbol, const QString& level, const QColor& ink,
                      int size)
 {
     QImage image(std::max(size, 1), std::max(size, 1), QImage::Format_ARGB32_Premultiplied);
@@ -85,14 +85,14 @@ QImage trayIconImage(const std::optional<Symbol>& symbol, const QString& level, 
         const qreal fit =
             std::min(inside.width() / symbol->ink.width(), room / symbol->ink.height()) * 1.01;
         const int pixelSize = 2 * std::max(1, static_cast<int>(fit / 2));
-        const QRectF glyph = symbolInk(*symbol, pixelSize);
-        const QSizeF box = symbolSize(*symbol, pixelSize);
+        const QRectF glyph = ui::symbolInk(*symbol, pixelSize);
+        const QSizeF box = ui::symbolSize(*symbol, pixelSize);
         const QPointF inkTopLeft((image.width() - glyph.width()) / 2,
                                  number.isEmpty() ? (image.height() - glyph.height()) / 2 : pad);
         const QPointF halfBox = QPointF(box.width(), box.height()) / 2;
         const QPointF centre = inkTopLeft - glyph.topLeft() + halfBox;
         const QRectF placed(QPointF(std::round(centre.x()), std::round(centre.y())) - halfBox, box);
-        drawSymbol(painter, *symbol, placed, ink);
+        ui::drawSymbol(painter, *symbol, placed, ink);
         // Hundredths of a pixel of outline do not make a row.
         numberArea.setTop(qCeil(placed.top() + glyph.bottom() - 0.05) + pad);
         numberArea.setBottom(image.height() - 1);
@@ -102,12 +102,4 @@ QImage trayIconImage(const std::optional<Symbol>& symbol, const QString& level, 
     return image;
 }
 
-QIcon trayIcon(const std::optional<Symbol>& symbol, const QString& level, const QColor& ink)
-{
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 44, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(trayIconImage(symbol, level, ink, size)));
-    return icon;
-}
-
-} // namespace platform
+} // namespace views

@@ -6,14 +6,12 @@
 #include <QSizeF>
 
 #include <optional>
-#include <string_view>
 
 class QPainter;
 
-namespace platform {
+namespace ui {
 
-// A named system symbol: one glyph of the Material Icons font, drawn as text so it takes any
-// colour.
+// A symbol: one glyph of the Material Icons font, drawn as text so it takes any colour.
 struct Symbol {
     char32_t glyph = 0;
     // The font's batteries stand upright; ours lie with the terminal on the right.
@@ -28,10 +26,10 @@ struct Symbol {
     QRectF ink{0, 0, 1, 1};
 };
 
-// The symbol called `name` ("battery.75", "bolt.fill", ...). Nothing for unknown names, and
-// nothing when the font or the glyph is missing, so callers show no image rather than a
-// placeholder box. Call on the GUI thread once a QGuiApplication exists.
-std::optional<Symbol> systemSymbol(std::string_view name);
+// The symbol of `glyph`, measured. Nothing when the font or the glyph is missing, so callers
+// show no image rather than a placeholder box. Call on the GUI thread once a QGuiApplication
+// exists.
+std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn);
 
 // The icon font, without fallback to other fonts.
 QFont symbolFont(int pixelSize);
@@ -45,4 +43,4 @@ QRectF symbolInk(const Symbol& symbol, qreal pixelSize);
 // pixel size even.
 void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, const QColor& color);
 
-} // namespace platform
+} // namespace ui

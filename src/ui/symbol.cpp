@@ -1,4 +1,4 @@
-#include "platform/symbols.h"
+#include "ui/symbol.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -8,38 +8,15 @@
 #include <QString>
 
 #include <algorithm>
-#include <map>
 #include <cmath>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
 const QString fontFamily = QStringLiteral("Material Icons");
 const QString debianFontFile = QStringLiteral(
     "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf");
-
-struct Entry {
-    std::string_view name;
-    char32_t glyph;
-    bool quarterTurn;
-};
-
-constexpr Entry entries[] = {
-    {"battery.100.bolt", 0xe1a3, true},              // battery_charging_full
-    {"battery.100", 0xe1a4, true},                   // battery_full
-    {"battery.75", 0xebd4, true},                    // battery_5_bar
-    {"battery.50", 0xebdd, true},                    // battery_3_bar
-    {"battery.25", 0xebe0, true},                    // battery_2_bar
-    {"battery.0", 0xebdc, true},                     // battery_0_bar
-    {"bolt.fill", 0xea0b, false},                    // bolt
-    {"powerplug.fill", 0xe63c, false},               // power
-    {"heart.text.square.fill", 0xeaa2, false},       // monitor_heart
-    {"arrow.triangle.2.circlepath", 0xe627, false},  // sync
-    {"checkmark.shield.fill", 0xe8e8, false},        // verified_user
-    {"power", 0xe8ac, false},                        // power_settings_new
-    {"arrow.clockwise", 0xe5d5, false},              // refresh
-};
 
 QString glyphText(char32_t glyph)
 {
@@ -93,25 +70,15 @@ QFont symbolFont(int pixelSize)
     return font;
 }
 
-std::optional<Symbol> systemSymbol(std::string_view name)
+std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn)
 {
-    const auto entry = std::find_if(std::begin(entries), std::end(entries),
-                                    [name](const Entry& e) { return e.name == name; });
-    if (entry == std::end(entries))
-        return std::nullopt;
     // Fonts need the GUI application; without one there is nothing to draw with.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr || !fontInstalled())
         return std::nullopt;
-    // Measuring a glyph's outline is dear and views ask on every render: once per name will do.
-    // GUI thread only, like every caller.
-    static std::map<std::string_view, std::optional<Symbol>> known;
-    if (const auto found = known.find(entry->name); found != known.end())
-        return found->second;
-    // Older releases of the font lack some of these glyphs.
-    std::optional<Symbol> symbol;
-    if (QFontMetricsF(symbolFont(24)).inFontUcs4(entry->glyph))
-        symbol = measured(entry->glyph, entry->quarterTurn);
-    return known.emplace(entry->name, symbol).first->second;
+    // Older releases of the font lack some glyphs.
+    if (!QFontMetricsF(symbolFont(24)).inFontUcs4(glyph))
+        return std::nullopt;
+    return measured(glyph, quarterTurn);
 }
 
 QSizeF symbolSize(const Symbol& symbol, qreal pixelSize)
@@ -150,4 +117,4 @@ void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, cons
     painter.restore();
 }
 
-} // namespace platform
+} // namespace ui
