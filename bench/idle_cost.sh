@@ -12,13 +12,13 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 [ "${1:-}" = -- ] && shift
-bin=$top/build/tests/bin
+. "$top/bench/bench_build.sh"
 program=${BATTERY_MONITOR:-$bin/battery-monitor}
 if [ $# -gt 0 ]; then other=("$@") other_name=$(basename "$1"); else other=("$bin/tray_floor") other_name="tray_floor"; fi
 machine=laptop-charging
 ticks=$(getconf CLK_TCK)
 
-. "$top/tests/e2e/headless_desktop.sh"
+. "$top/scripts/lib/headless_desktop.sh"
 work=$(mktemp -d)
 scratch+=("$work")
 # Real folders, not the fixture's links into its own sys/devices, which would point outside the mount.

@@ -5,14 +5,15 @@
 #   bench/panel_cpu.sh [BATTERY_MONITOR] [SECONDS]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$top/build/bin/battery-monitor}
+. "$top/bench/bench_build.sh"
+program=${1:-$bin/battery-monitor}
 seconds=${2:-10}
 
-. "$top/tests/e2e/headless_desktop.sh"
+. "$top/scripts/lib/headless_desktop.sh"
 start_headless_desktop 96
 
 # All threads' CPU time, also of threads that have ended (the profiler runs' workers).
-cpu_ns() { "$top/build/tests/bin/process_cpu" "$1"; }
+cpu_ns() { "$bin/process_cpu" "$1"; }
 
 measure() {
     local machine=$1 label=$2

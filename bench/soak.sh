@@ -2,5 +2,6 @@
 # The long endurance run: bench/soak.sh [SECONDS] (default ten minutes). CI runs 40 seconds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-exec "$top/tests/e2e/soak.sh" "$top/build/bin/battery-monitor" "$top/tests/fixtures/machines/laptop-charging" \
+. "$top/bench/bench_build.sh"
+exec "$top/tests/e2e/soak.sh" "$bin/battery-monitor" "$top/tests/fixtures/machines/laptop-charging" \
     "$top/tests/profilers" "${1:-600}"

@@ -8,7 +8,7 @@ set -euo pipefail
 program=$1
 fixture=$2
 
-. "$(dirname "$0")/headless_desktop.sh"
+. "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 work=$(mktemp -d)
 scratch+=("$work")
 
@@ -50,12 +50,12 @@ eventually 10 item_in_bar || fail "the host's bar shows no item"
 echo "item ${item_w}x${item_h} at $item_x,$item_y in the host's bar"
 
 sleep 2 # time enough for a wrongly shown XEmbed icon to dock
-[ -z "$(window_of "$program_pid" icon)" ] || fail "an XEmbed icon docked besides the registered item"
+! shows "$program_pid" icon || fail "an XEmbed icon docked besides the registered item"
 
 click_x=$((item_x + item_w / 2))
 xdotool mousemove "$click_x" $((item_y + item_h / 2)) click 1
-panel_open() { [ -n "$(window_of "$program_pid" panel)" ]; }
-panel_closed() { [ -z "$(window_of "$program_pid" panel)" ]; }
+panel_open() { shows "$program_pid" panel; }
+panel_closed() { ! panel_open; }
 eventually 5 panel_open || fail "the host's click did not open the panel"
 eval "$(xdotool getwindowgeometry --shell "$(window_of "$program_pid" panel)")"
 echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"
@@ -65,6 +65,6 @@ eventually 5 panel_closed || fail "Escape did not close the panel"
 
 # The SNI host quits; the XEmbed tray is still there.
 kill "$sni_host"
-eventually 15 eval '[ -n "$(window_of "$program_pid" icon)" ]' || fail "the icon did not move to the XEmbed tray"
+eventually 15 shows "$program_pid" icon || fail "the icon did not move to the XEmbed tray"
 kill -0 "$program_pid" || fail "the program is gone"
 echo "PASS: registered, shown by the host and not docked twice, opened at the host's click, docked in XEmbed once the host went"

@@ -10,18 +10,16 @@ fixture=$2
 profilers=$3
 seconds=${4:-60}
 
-. "$(dirname "$0")/headless_desktop.sh"
+. "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 work=$(mktemp -d)
 scratch+=("$work")
-
-cp -r "$fixture" "$work/machine"
-battery=$(realpath "$(find "$work/machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)")
+copy_machine "$fixture"
 mkdir -p "$work/state"
 cp "$profilers/flaky" "$work/profiler"
 export FLAKY_STATE=$work/state
 
 start_headless_desktop 110
-"$program" --root "$work/machine" --profiler "$work/profiler" >"$work/program.log" 2>&1 &
+"$program" --root "$machine" --profiler "$work/profiler" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
 sleep 3

@@ -8,20 +8,16 @@ program=$1
 fixture=$2
 screenshots=${3:-}
 
-. "$(dirname "$0")/headless_desktop.sh"
+. "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 work=$(mktemp -d)
 scratch+=("$work")
-
-# A machine of our own, so the test can change its battery.
-cp -r "$fixture" "$work/machine"
-battery=$(find "$work/machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)
-battery=$(realpath "$battery")
+copy_machine "$fixture"
 
 start_x_server 90
 
 # The program first, the tray host later, as when autostart runs before the panel: the program
 # says it is waiting for one.
-"$program" --root "$work/machine" >"$work/program.log" 2>&1 &
+"$program" --root "$machine" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
 eventually 10 grep -q "no system tray yet" "$work/program.log" || fail "no word of the missing tray"
@@ -30,8 +26,8 @@ start_tray_host
 
 # The icon: a mapped window of ours docked in the host.
 icon_window() { window_of "$program_pid" icon; }
-docked() { [ -n "$(icon_window)" ]; }
-not_docked() { [ -z "$(icon_window)" ]; }
+docked() { shows "$program_pid" icon; }
+not_docked() { ! docked; }
 eventually 15 docked || fail "the icon never docked in the tray"
 icon=$(icon_window)
 eval "$(xdotool getwindowgeometry --shell "$icon")"
@@ -47,16 +43,14 @@ has_ink() { icon_shot "$work/icon.png" && [ "$(inked "$work/icon.png")" -gt 20 ]
 eventually 10 has_ink || fail "the icon shows nothing"
 cp "$work/icon.png" "$work/icon-before.png"
 
-popup_window() { xdotool search --onlyvisible --name '^Stato Batteria$' 2>/dev/null | head -n 1; }
-popup_open() { [ -n "$(popup_window)" ]; }
-popup_closed() { [ -z "$(popup_window)" ]; }
+popup_open() { shows "$program_pid" panel; }
+popup_closed() { ! popup_open; }
 click_icon() { xdotool mousemove $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2)) click 1; }
 
 click_icon
 eventually 5 popup_open || fail "a click did not open the panel"
-eval "$(xdotool getwindowgeometry --shell "$(popup_window)")"
+eval "$(xdotool getwindowgeometry --shell "$(window_of "$program_pid" panel)")"
 echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"
-[ "$WIDTH" -eq 320 ] && [ "$HEIGHT" -eq 480 ] || fail "the panel is ${WIDTH}x${HEIGHT}, not 320x480"
 [ "$Y" -ge $((icon_y + icon_h)) ] || fail "the panel is not under the icon"
 # The panel shows its views: a blank window would be a handful of colours.
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/panel.png"

@@ -1,6 +1,6 @@
-# Sourced by the end-to-end tests and the bench scripts: a headless X server, tray hosts, and the
-# ways they find, wait for and click the program's windows. Cleans up on exit: the processes in
-# `pids` and the folders in `scratch`.
+# Sourced by the end-to-end tests and the bench scripts: a headless X server, tray hosts, a
+# fixture machine of one's own, and the ways to find, wait for and click the program's windows.
+# Cleans up on exit: the processes in `pids` and the folders in `scratch`.
 pids=()
 scratch=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
@@ -58,6 +58,20 @@ window_of() {
         esac
     done
     return 0
+}
+
+# Whether process $1 shows a window of kind $2 (icon or panel).
+shows() { [ -n "$(window_of "$1" "$2")" ]; }
+
+# A copy of fixture machine $1 in a scratch folder, so a test can change it: the folder in
+# `machine`, its (last) battery in `battery`.
+copy_machine() {
+    local folder
+    folder=$(mktemp -d)
+    scratch+=("$folder")
+    cp -r "$1" "$folder/machine"
+    machine=$folder/machine
+    battery=$(realpath "$(find "$machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)")
 }
 
 # A left click in the middle of window $1.
