@@ -2,10 +2,10 @@
 #include "monitor/battery_monitor.h"
 #include "monitor/hardware_profile.h"
 #include "monitor/health_profile.h"
-#include "platform/host_name.h"
-#include "platform/plain_main_queue.h"
-#include "platform/posix_child_process.h"
-#include "platform/sysfs_power_sources.h"
+#include "platform/linux/host_name.h"
+#include "platform/linux/plain_main_queue.h"
+#include "platform/linux/posix_child_process.h"
+#include "platform/linux/sysfs_power_sources.h"
 
 #include "no_children.h"
 

@@ -1,6 +1,6 @@
 // What a panel-sized tree costs to lay out and paint; with --png DIR, the tree as pictures.
 #include "sample_tree.h"
-#include "platform/plain_main_queue.h"
+#include "platform/linux/plain_main_queue.h"
 #include "ui/view_host.h"
 #include "views/battery_popup_view.h"
 

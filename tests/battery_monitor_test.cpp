@@ -1,6 +1,6 @@
 #include "monitor/battery_monitor.h"
-#include "platform/plain_main_queue.h"
-#include "platform/sysfs_power_sources.h"
+#include "platform/linux/plain_main_queue.h"
+#include "platform/linux/sysfs_power_sources.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The panel as the user sees it: its layout through the dump, and through pixels what only
 // pixels tell (the arc's colour and reach, the card fills, the motion).
 #include "monitor/battery_monitor.h"
-#include "platform/plain_main_queue.h"
+#include "platform/linux/plain_main_queue.h"
 #include "ui/button.h"
 #include "ui/view_host.h"
 #include "views/battery_popup_view.h"

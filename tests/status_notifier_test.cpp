@@ -1,5 +1,5 @@
-#include "platform/qt_status_bar.h"
-#include "platform/status_notifier_item.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/freedesktop/status_notifier_item.h"
 
 #include "private_session_bus.h"
 

@@ -1,7 +1,7 @@
 #include "app/app_delegate.h"
 
 #include "app/panel_content.h"
-#include "platform/appearance.h"
+#include "platform/qt/appearance.h"
 #include "ui/hosting_widget.h"
 
 #include <QApplication>

@@ -2,10 +2,10 @@
 
 #include "app/app_delegate.h"
 #include "app/host_services.h"
-#include "platform/posix_child_process.h"
-#include "platform/qt_main_queue.h"
-#include "platform/qt_repeating_timer.h"
-#include "platform/qt_status_bar.h"
+#include "platform/linux/posix_child_process.h"
+#include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_repeating_timer.h"
+#include "platform/qt/qt_status_bar.h"
 #include "views/system_symbols.h"
 #include "views/tray_icon_art.h"
 

@@ -1,7 +1,7 @@
 #include "app/host_services.h"
 
-#include "platform/host_name.h"
-#include "platform/sysfs_power_sources.h"
+#include "platform/linux/host_name.h"
+#include "platform/linux/sysfs_power_sources.h"
 
 #include <cstdlib>
 #include <system_error>

@@ -1,6 +1,6 @@
-#include "platform/qt_status_bar.h"
+#include "platform/qt/qt_status_bar.h"
 
-#include "platform/panel_ink.h"
+#include "platform/qt/panel_ink.h"
 
 #include <QMetaObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "platform/panel_ink.h"
+#include "platform/qt/panel_ink.h"
 
 #include <QGuiApplication>
 #include <QPalette>

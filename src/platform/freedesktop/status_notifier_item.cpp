@@ -1,4 +1,4 @@
-#include "platform/status_notifier_item.h"
+#include "platform/freedesktop/status_notifier_item.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "platform/host_files.h"
+#include "platform/linux/host_files.h"
 
 #include "platform/utf8.h"
 

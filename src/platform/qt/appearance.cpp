@@ -1,4 +1,4 @@
-#include "platform/appearance.h"
+#include "platform/qt/appearance.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

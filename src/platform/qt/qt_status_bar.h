@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/status_bar.h"
-#include "platform/status_notifier_item.h"
+#include "platform/freedesktop/status_notifier_item.h"
 
 #include <QColor>
 #include <QImage>

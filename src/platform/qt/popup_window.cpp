@@ -1,4 +1,4 @@
-#include "platform/popup_window.h"
+#include "platform/qt/popup_window.h"
 
 #include <QCursor>
 #include <QEvent>
