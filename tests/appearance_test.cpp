@@ -1,3 +1,4 @@
+#include "platform/freedesktop/portal_color_scheme.h"
 #include "platform/qt/appearance.h"
 #include "platform/qt/panel_ink.h"
 

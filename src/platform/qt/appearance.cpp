@@ -1,39 +1,13 @@
 #include "platform/qt/appearance.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
+#include "platform/freedesktop/portal_color_scheme.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 
 namespace platform {
 namespace {
-
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
-const QString appearanceNamespace = QStringLiteral("org.freedesktop.appearance");
-const QString colorSchemeKey = QStringLiteral("color-scheme");
-
-bool isInteger(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::UChar:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool paletteIsDark()
 {
@@ -44,70 +18,14 @@ bool paletteIsDark()
 
 } // namespace
 
-std::optional<bool> darkFromPortalValue(const QVariant& value)
-{
-    QVariant inner = value;
-    for (int level = 0; level < 2 && inner.metaType() == QMetaType::fromType<QDBusVariant>(); ++level)
-        inner = inner.value<QDBusVariant>().variant();
-    if (!isInteger(inner))
-        return std::nullopt;
-    switch (inner.toLongLong()) {
-    case 1: return true;
-    case 0:
-    case 2: return false;
-    default: return std::nullopt;
-    }
-}
-
 Appearance::Appearance(QObject* parent) : QObject(parent), dark_(paletteIsDark())
 {
     // The palette event reaches the application object; a filter there sees it once.
     if (qGuiApp)
         qGuiApp->installEventFilter(this);
-
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    // QtDBus finds the slot's parameter types by name, which only registered types have.
-    qRegisterMetaType<QDBusVariant>();
-    // Subscribed before asking, so a change between the question and its answer is not lost.
-    bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
-    ask(QStringLiteral("ReadOne"));
-}
-
-void Appearance::ask(const QString& method)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, method);
-    call << appearanceNamespace << colorSchemeKey;
-    // Asynchronous: an absent or hung portal must not hold up start-up for D-Bus's 25 s timeout.
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, method](QDBusPendingCallWatcher* finished) {
-        finished->deleteLater();
-        const QDBusMessage reply = finished->reply();
-        if (reply.type() == QDBusMessage::ErrorMessage) {
-            // Older portals (Debian 12's) only have the deprecated Read.
-            if (method == QStringLiteral("ReadOne") && finished->error().type() == QDBusError::UnknownMethod)
-                ask(QStringLiteral("Read"));
-            return;
-        }
-        if (reply.arguments().isEmpty())
-            return;
-        if (const auto dark = darkFromPortalValue(reply.arguments().constFirst())) {
-            portalDark_ = dark;
-            update();
-        }
-    });
-}
-
-void Appearance::onSettingChanged(const QString& settingNamespace, const QString& key, const QDBusVariant& value)
-{
-    if (settingNamespace != appearanceNamespace || key != colorSchemeKey)
-        return;
-    if (const auto dark = darkFromPortalValue(QVariant::fromValue(value))) {
-        portalDark_ = dark;
-        update();
-    }
+    // The portal answers on the event loop, so connecting after it has asked loses nothing.
+    portal_ = new PortalColorScheme(this);
+    connect(portal_, &PortalColorScheme::changed, this, &Appearance::update);
 }
 
 bool Appearance::eventFilter(QObject* watched, QEvent* event)
@@ -119,7 +37,7 @@ bool Appearance::eventFilter(QObject* watched, QEvent* event)
 
 void Appearance::update()
 {
-    const bool dark = portalDark_.value_or(paletteIsDark());
+    const bool dark = portal_->prefersDark().value_or(paletteIsDark());
     if (dark == dark_)
         return;
     dark_ = dark;
