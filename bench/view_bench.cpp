@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QDir>
 
-#include "no_children.h"
+#include "platform/fake/child_process_launchers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,8 +40,7 @@ void layOutAndPaintBatteryPanel(benchmark::State& state)
 {
     const auto monitor = monitor::BatteryMonitor::create({
         .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
-        .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
-        .childProcesses = std::make_shared<NoChildren>(),
+        .childProcesses = std::make_shared<platform::NoChildren>(),
         .mainQueue = std::make_shared<platform::PlainMainQueue>(),
         .profilerPath = "/unused",
     });

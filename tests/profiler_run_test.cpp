@@ -32,7 +32,6 @@ protected:
     {
         auto made = monitor::BatteryMonitor::create({
             .computerName = [] { return std::optional<std::string>("host"); },
-            .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
             .childProcesses = launcher,
             .mainQueue = mainQueue,
             .profilerPath = profiler,
