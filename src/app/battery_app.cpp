@@ -52,7 +52,15 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
     const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
     AppDelegate delegate(hostServices(line, launcher, mainQueue, std::cout),
                          {
-                             .statusBar = std::make_shared<platform::QtStatusBar>(trayPicture),
+                             .statusBar = std::make_shared<platform::QtStatusBar>(
+                                 trayPicture,
+                                 platform::StatusItemTexts{
+                                     .id = application.applicationName(),
+                                     .title = application.applicationDisplayName(),
+                                     .noTrayWarning = QStringLiteral(
+                                         "battery-monitor: no system tray yet, neither an XEmbed tray nor a StatusNotifierItem "
+                                         "host; the icon appears as soon as one starts (on GNOME: the AppIndicator extension)"),
+                                 }),
                              .systemSymbolImage = systemSymbolImage,
                              .scheduleTimer = platform::scheduleQtTimer,
                              .mainQueue = mainQueue,
