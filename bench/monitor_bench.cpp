@@ -2,12 +2,11 @@
 #include "monitor/battery_monitor.h"
 #include "monitor/hardware_profile.h"
 #include "monitor/health_profile.h"
-#include "platform/host_name.h"
-#include "platform/plain_main_queue.h"
-#include "platform/posix_child_process.h"
-#include "platform/sysfs_power_sources.h"
-
-#include "no_children.h"
+#include "platform/fake/child_process_launchers.h"
+#include "platform/linux/host_name.h"
+#include "platform/linux/plain_main_queue.h"
+#include "platform/linux/posix_child_process.h"
+#include "platform/linux/sysfs_power_sources.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,8 +53,8 @@ void refreshWithoutChild(benchmark::State& state)
 {
     const auto battery = monitor::BatteryMonitor::create({
         .computerName = [] { return platform::readComputerName(laptop, false); },
-        .powerSources = [] { return std::optional(platform::readPowerSources(laptop)); },
-        .childProcesses = std::make_shared<NoChildren>(),
+        .powerSources = std::make_shared<platform::SysfsPowerSources>(laptop),
+        .childProcesses = std::make_shared<platform::NoChildren>(),
         .mainQueue = std::make_shared<platform::PlainMainQueue>(),
         .profilerPath = SYSTEM_PROFILER_PATH,
     });
@@ -71,7 +70,7 @@ void refreshStartingTheProfiler(benchmark::State& state)
     const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
     const auto battery = monitor::BatteryMonitor::create({
         .computerName = [] { return platform::readComputerName(laptop, false); },
-        .powerSources = [] { return std::optional(platform::readPowerSources(laptop)); },
+        .powerSources = std::make_shared<platform::SysfsPowerSources>(laptop),
         .childProcesses = launcher,
         .mainQueue = mainQueue,
         .profilerPath = SYSTEM_PROFILER_PATH,

@@ -1,13 +1,13 @@
 // What a panel-sized tree costs to lay out and paint; with --png DIR, the tree as pictures.
 #include "sample_tree.h"
-#include "platform/plain_main_queue.h"
+#include "platform/linux/plain_main_queue.h"
 #include "ui/view_host.h"
 #include "views/battery_popup_view.h"
 
 #include <QApplication>
 #include <QDir>
 
-#include "no_children.h"
+#include "platform/fake/child_process_launchers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,8 +40,7 @@ void layOutAndPaintBatteryPanel(benchmark::State& state)
 {
     const auto monitor = monitor::BatteryMonitor::create({
         .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
-        .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
-        .childProcesses = std::make_shared<NoChildren>(),
+        .childProcesses = std::make_shared<platform::NoChildren>(),
         .mainQueue = std::make_shared<platform::PlainMainQueue>(),
         .profilerPath = "/unused",
     });

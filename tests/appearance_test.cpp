@@ -1,5 +1,6 @@
-#include "platform/appearance.h"
-#include "platform/panel_ink.h"
+#include "platform/freedesktop/portal_color_scheme.h"
+#include "platform/qt/appearance.h"
+#include "platform/qt/panel_ink.h"
 
 #include "private_session_bus.h"
 

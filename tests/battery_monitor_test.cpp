@@ -1,6 +1,8 @@
 #include "monitor/battery_monitor.h"
-#include "platform/plain_main_queue.h"
-#include "platform/sysfs_power_sources.h"
+#include "platform/fake/child_process_launchers.h"
+#include "platform/fake/power_sources.h"
+#include "platform/linux/plain_main_queue.h"
+#include "platform/linux/sysfs_power_sources.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,53 +12,9 @@
 
 namespace {
 
-using platform::ChildProcessEnd;
-using platform::PowerSourceDescription;
+using platform::internalBattery;
 using platform::PowerSourceSnapshot;
 using Text = std::string;
-
-// Records every launch; the test decides when and how each run ends.
-class FakeLauncher final : public platform::ChildProcessLauncher {
-public:
-    struct Launch {
-        std::string path;
-        std::vector<std::string> arguments;
-        TerminationHandler onTermination;
-    };
-
-    std::optional<platform::LaunchFailure> launch(const std::string& path, const std::vector<std::string>& arguments,
-                                                  TerminationHandler onTermination) override
-    {
-        if (failure)
-            return failure;
-        launches.push_back({path, arguments, std::move(onTermination)});
-        return std::nullopt;
-    }
-
-    // Ends the most recent run with that data type.
-    void finish(const std::string& dataType, std::string output, bool completed = true)
-    {
-        for (auto it = launches.rbegin(); it != launches.rend(); ++it) {
-            if (it->arguments == std::vector{dataType} && it->onTermination) {
-                auto handler = std::exchange(it->onTermination, nullptr);
-                handler(ChildProcessEnd{std::move(output), completed});
-                return;
-            }
-        }
-        FAIL() << "no run of " << dataType << " in flight";
-    }
-
-    std::vector<Launch> launches;
-    std::optional<platform::LaunchFailure> failure;
-};
-
-PowerSourceDescription internalBattery(std::int64_t capacity, bool charging, Text state)
-{
-    return {{"Type", Text("InternalBattery")},
-            {"Current Capacity", capacity},
-            {"Is Charging", charging},
-            {"Power Source State", std::move(state)}};
-}
 
 class BatteryMonitorTest : public ::testing::Test {
 protected:
@@ -64,7 +22,7 @@ protected:
     {
         auto made = monitor::BatteryMonitor::create({
             .computerName = [this] { return computerName; },
-            .powerSources = [this] { return powerSources; },
+            .powerSources = powerSources,
             .childProcesses = launcher,
             .mainQueue = mainQueue,
             .profilerPath = "/opt/test/system_profiler",
@@ -75,8 +33,9 @@ protected:
     }
 
     std::optional<std::string> computerName = "Studio";
-    std::optional<PowerSourceSnapshot> powerSources = PowerSourceSnapshot{internalBattery(72, true, "AC Power")};
-    std::shared_ptr<FakeLauncher> launcher = std::make_shared<FakeLauncher>();
+    std::shared_ptr<platform::FakePowerSources> powerSources =
+        std::make_shared<platform::FakePowerSources>(PowerSourceSnapshot{internalBattery(72, true, "AC Power")});
+    std::shared_ptr<platform::FakeLauncher> launcher = std::make_shared<platform::FakeLauncher>();
     std::shared_ptr<platform::PlainMainQueue> mainQueue = std::make_shared<platform::PlainMainQueue>();
     std::ostringstream report;
     int notifications = 0;
@@ -125,7 +84,7 @@ TEST_F(BatteryMonitorTest, RefreshWritesNameThenTheBatteryAndStartsOneHealthRun)
         seen.emplace_back(battery->deviceName(), battery->percentage(), battery->isCharging(), battery->powerSource());
     });
     computerName = "Laptop.local";
-    powerSources = PowerSourceSnapshot{internalBattery(30, false, "Battery Power")};
+    powerSources->reading = PowerSourceSnapshot{internalBattery(30, false, "Battery Power")};
     const auto launchesBefore = launcher->launches.size();
 
     battery->refresh();
@@ -138,6 +97,20 @@ TEST_F(BatteryMonitorTest, RefreshWritesNameThenTheBatteryAndStartsOneHealthRun)
     EXPECT_EQ(battery->powerSource(), "Batteria");
     ASSERT_EQ(launcher->launches.size(), launchesBefore + 1);
     EXPECT_EQ(launcher->launches.back().arguments, std::vector<std::string>{"SPPowerDataType"});
+}
+
+TEST_F(BatteryMonitorTest, APushedChangeRereadsOnlyThePowerSources)
+{
+    auto battery = makeMonitor();
+    computerName = "Renamed";
+    powerSources->reading = PowerSourceSnapshot{internalBattery(30, false, "Battery Power")};
+    powerSources->change();
+    EXPECT_EQ(battery->percentage(), 30);
+    EXPECT_EQ(battery->powerSource(), "Batteria");
+    EXPECT_EQ(battery->deviceName(), "Studio") << "the name waits for a refresh";
+    EXPECT_EQ(launcher->launches.size(), 2u) << "no health run per change";
+    battery.reset();
+    powerSources->change(); // a change after the monitor is gone reaches nothing
 }
 
 TEST_F(BatteryMonitorTest, ComputerNameLosesEveryLocalAndDefaultsToMacBook)
@@ -153,7 +126,7 @@ TEST_F(BatteryMonitorTest, ComputerNameLosesEveryLocalAndDefaultsToMacBook)
 
 TEST_F(BatteryMonitorTest, OnlyInternalBatteriesWriteAndTheLastOneStandsPerKey)
 {
-    powerSources = PowerSourceSnapshot{
+    powerSources->reading = PowerSourceSnapshot{
         internalBattery(55, true, "AC Power"),
         {{"Type", Text("UPS")}, {"Current Capacity", std::int64_t{100}}, {"Is Charging", true}},
         {{"Type", Text("DeviceBattery")}, {"Current Capacity", std::int64_t{12}}},
@@ -170,7 +143,7 @@ TEST_F(BatteryMonitorTest, OnlyInternalBatteriesWriteAndTheLastOneStandsPerKey)
 TEST_F(BatteryMonitorTest, PowerSourceStateMustBeExactlyACPower)
 {
     for (const Text state : {"ac power", "", "AC Power ", "Battery Power"}) {
-        powerSources = PowerSourceSnapshot{internalBattery(50, false, state)};
+        powerSources->reading = PowerSourceSnapshot{internalBattery(50, false, state)};
         EXPECT_EQ(makeMonitor()->powerSource(), "Batteria") << '"' << state << '"';
     }
 }
@@ -179,7 +152,7 @@ TEST_F(BatteryMonitorTest, WithoutAnInternalBatteryTheFieldsKeepTheirValues)
 {
     for (const auto& sources : std::vector<std::optional<PowerSourceSnapshot>>{
              std::nullopt, PowerSourceSnapshot{}, PowerSourceSnapshot{{{"Type", Text("InternalBattery")}}}}) {
-        powerSources = sources;
+        powerSources->reading = sources;
         launcher->launches.clear();
         const auto battery = makeMonitor();
         EXPECT_EQ(battery->percentage(), 0);
@@ -197,7 +170,7 @@ TEST_F(BatteryMonitorTest, ADeliveryWritesItsThreeFieldsInOrderOnTheMainQueue)
     battery->objectWillChange.connect(
         [&] { seen.emplace_back(battery->cycleCount(), battery->healthCapacity(), battery->condition()); });
 
-    launcher->finish("SPPowerDataType", "Cycle Count: 9\nMaximum Capacity: 90%\nCondition: Normal\n");
+    ASSERT_TRUE(launcher->finish("SPPowerDataType", "Cycle Count: 9\nMaximum Capacity: 90%\nCondition: Normal\n"));
     EXPECT_TRUE(seen.empty()) << "nothing is written off the main queue";
     EXPECT_EQ(mainQueue->drain(), 1u);
 
@@ -211,8 +184,8 @@ TEST_F(BatteryMonitorTest, ACompletedProfileWithoutLabelsWritesTheFallbacks)
     const auto battery = makeMonitor();
     battery->setCycleCount(300);
     battery->setHealthCapacity("95%");
-    launcher->finish("SPHardwareDataType", "");
-    launcher->finish("SPPowerDataType", "nothing useful");
+    ASSERT_TRUE(launcher->finish("SPHardwareDataType", ""));
+    ASSERT_TRUE(launcher->finish("SPPowerDataType", "nothing useful"));
     notifications = 0;
     mainQueue->drain();
 
@@ -228,8 +201,8 @@ TEST_F(BatteryMonitorTest, ACompletedProfileWithoutLabelsWritesTheFallbacks)
 TEST_F(BatteryMonitorTest, UndecodableOrCutShortRunsWriteNothing)
 {
     const auto battery = makeMonitor();
-    launcher->finish("SPHardwareDataType", "Model Name: Broken \xff\n");
-    launcher->finish("SPPowerDataType", "Cycle Count: 5\n", /*completed=*/false);
+    ASSERT_TRUE(launcher->finish("SPHardwareDataType", "Model Name: Broken \xff\n"));
+    ASSERT_TRUE(launcher->finish("SPPowerDataType", "Cycle Count: 5\n", /*completed=*/false));
     notifications = 0;
     EXPECT_EQ(mainQueue->drain(), 0u);
     EXPECT_EQ(notifications, 0);
@@ -256,9 +229,9 @@ TEST_F(BatteryMonitorTest, OverlappingRunsEachDeliverAndTheLastDeliveryStands)
 TEST_F(BatteryMonitorTest, ARunOutlivingTheMonitorDeliversNothing)
 {
     auto battery = makeMonitor();
-    launcher->finish("SPPowerDataType", "Cycle Count: 1\n"); // queued while the monitor lives
+    ASSERT_TRUE(launcher->finish("SPPowerDataType", "Cycle Count: 1\n")); // queued while the monitor lives
     battery.reset();
-    launcher->finish("SPHardwareDataType", "Model Name: Late\n");
+    ASSERT_TRUE(launcher->finish("SPHardwareDataType", "Model Name: Late\n"));
     EXPECT_EQ(mainQueue->drain(), 1u) << "only the run that ended in time queued its delivery";
 }
 
@@ -279,7 +252,7 @@ protected:
     std::shared_ptr<monitor::BatteryMonitor> monitorOf(const std::string& machine)
     {
         const std::filesystem::path root = std::filesystem::path(TEST_FIXTURES_DIR) / "machines" / machine;
-        powerSources = platform::readPowerSources(root);
+        powerSources->reading = platform::readPowerSources(root);
         return makeMonitor();
     }
 };

@@ -1,4 +1,4 @@
-#include "platform/posix_child_process.h"
+#include "platform/linux/posix_child_process.h"
 
 #include <gtest/gtest.h>
 

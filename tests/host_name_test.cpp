@@ -1,4 +1,4 @@
-#include "platform/host_name.h"
+#include "platform/linux/host_name.h"
 
 #include <gtest/gtest.h>
 

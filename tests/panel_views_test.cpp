@@ -1,7 +1,8 @@
 // The panel as the user sees it: its layout through the dump, and through pixels what only
 // pixels tell (the arc's colour and reach, the card fills, the motion).
 #include "monitor/battery_monitor.h"
-#include "platform/plain_main_queue.h"
+#include "platform/fake/child_process_launchers.h"
+#include "platform/linux/plain_main_queue.h"
 #include "ui/button.h"
 #include "ui/view_host.h"
 #include "views/battery_popup_view.h"
@@ -130,14 +131,6 @@ QImage ring(std::int64_t percentage, bool charging)
 
 constexpr QPointF ringCentre(43, 43);
 
-class NoLauncher final : public platform::ChildProcessLauncher {
-public:
-    std::optional<platform::LaunchFailure> launch(const std::string&, const std::vector<std::string>&, TerminationHandler) override
-    {
-        return std::nullopt;
-    }
-};
-
 class Panel : public ::testing::Test {
 protected:
     ViewHost::Body body()
@@ -154,8 +147,7 @@ protected:
     static constexpr QSizeF size{320, 480};
     std::shared_ptr<monitor::BatteryMonitor> monitor = monitor::BatteryMonitor::create({
         .computerName = [] { return std::optional<std::string>("Studio"); },
-        .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
-        .childProcesses = std::make_shared<NoLauncher>(),
+        .childProcesses = std::make_shared<platform::NoChildren>(),
         .mainQueue = std::make_shared<platform::PlainMainQueue>(),
         .profilerPath = "/nonexistent/system_profiler",
     });

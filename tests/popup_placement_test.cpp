@@ -1,4 +1,4 @@
-#include "platform/popup_window.h"
+#include "platform/qt/popup_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The monitor's profiler runs against real child processes: small scripts standing in for a
 // profiler that works, fails, hangs or prints what it should not.
 #include "monitor/battery_monitor.h"
-#include "platform/plain_main_queue.h"
-#include "platform/posix_child_process.h"
+#include "platform/linux/plain_main_queue.h"
+#include "platform/linux/posix_child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,6 @@ protected:
     {
         auto made = monitor::BatteryMonitor::create({
             .computerName = [] { return std::optional<std::string>("host"); },
-            .powerSources = [] { return std::optional<platform::PowerSourceSnapshot>(); },
             .childProcesses = launcher,
             .mainQueue = mainQueue,
             .profilerPath = profiler,

@@ -1,105 +1,31 @@
-#include "platform/plain_main_queue.h"
+#include "platform/fake/child_process_launchers.h"
+#include "platform/fake/popover.h"
+#include "platform/fake/power_sources.h"
+#include "platform/fake/repeating_timer.h"
+#include "platform/fake/status_bar.h"
+#include "platform/linux/plain_main_queue.h"
 #include "statusbar/status_bar_controller.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using platform::Rect;
 using platform::StatusImage;
-using platform::StatusItemButton;
 using Log = std::vector<std::string>;
-
-class FakeButton final : public StatusItemButton {
-public:
-    void setAction(Action a) override { action = std::move(a); }
-    void setTitle(std::string title) override { log.push_back("title" + title); }
-    void setImage(StatusImage image) override
-    {
-        log.push_back("image " + image.symbolName + (image.isTemplate ? " template" : "") + " \""
-                      + image.accessibilityDescription + "\"");
-    }
-    void setImagePosition(platform::ImagePosition position) override
-    {
-        log.push_back(position == platform::ImagePosition::ImageLeft ? "image left" : "image elsewhere");
-    }
-    Rect bounds() const override { return {0, 0, 30, 22}; }
-    std::optional<Rect> rectOnScreen(Rect) const override { return std::nullopt; }
-
-    Action action;
-    Log log;
-};
-
-class FakeStatusItem final : public platform::StatusItem {
-public:
-    explicit FakeStatusItem(bool withButton) : withButton_(withButton) {}
-    StatusItemButton* button() override { return withButton_ ? &button_ : nullptr; }
-    FakeButton& fake() { return button_; }
-
-private:
-    bool withButton_;
-    FakeButton button_;
-};
-
-class FakeStatusBar final : public platform::StatusBar {
-public:
-    std::shared_ptr<platform::StatusItem> statusItem(double length) override
-    {
-        lengths.push_back(length);
-        return item;
-    }
-    std::shared_ptr<FakeStatusItem> item = std::make_shared<FakeStatusItem>(true);
-    std::vector<double> lengths;
-};
-
-class FakePopover final : public platform::Popover {
-public:
-    bool isShown() const override { return shown; }
-    void show(Rect rect, const StatusItemButton&, platform::RectEdge edge) override
-    {
-        shown = true;
-        log.push_back("show " + std::to_string(int(rect.width)) + "x" + std::to_string(int(rect.height)) + " edge "
-                      + std::to_string(int(edge)) + " after " + std::to_string(*refreshes) + " refreshes");
-    }
-    void performClose(StatusItemButton* sender) override
-    {
-        shown = false;
-        log.push_back(sender ? "close from button" : "close");
-    }
-    void makeContentWindowKey() override { log.push_back("make key"); }
-
-    bool shown = false;
-    Log log;
-    std::shared_ptr<int> refreshes;
-};
-
-class NoChildren final : public platform::ChildProcessLauncher {
-public:
-    std::optional<platform::LaunchFailure> launch(const std::string&, const std::vector<std::string>&,
-                                                  TerminationHandler) override
-    {
-        return std::nullopt;
-    }
-};
 
 class StatusBarControllerTest : public ::testing::Test {
 protected:
     StatusBarControllerTest()
     {
-        popover->refreshes = refreshes;
+        popover->onShow = [this] { popover->log.back() += " after " + std::to_string(refreshes()) + " refreshes"; };
         monitor = monitor::BatteryMonitor::create({
             .computerName = [] { return std::optional<std::string>("box"); },
-            .powerSources = [this] {
-                ++*refreshes;
-                return std::optional(platform::PowerSourceSnapshot{{{"Type", std::string("InternalBattery")},
-                                                                    {"Current Capacity", level},
-                                                                    {"Is Charging", charging}}});
-            },
-            .childProcesses = std::make_shared<NoChildren>(),
+            .powerSources = powerSources,
+            .childProcesses = std::make_shared<platform::NoChildren>(),
             .mainQueue = mainQueue,
             .profilerPath = "/unused",
         });
-        *refreshes = 0;
+        powerSources->reads = 0;
     }
 
     std::shared_ptr<statusbar::StatusBarController> makeController()
@@ -114,27 +40,23 @@ protected:
                         return std::nullopt;
                     return StatusImage{name, description, false};
                 },
-                .scheduleTimer = [this](std::chrono::milliseconds interval, std::function<void()> block) {
-                    timerInterval = interval;
-                    tick = std::move(block);
-                    return std::make_shared<platform::RepeatingTimer>();
-                },
+                .scheduleTimer = timer.scheduler(),
                 .mainQueue = mainQueue,
             });
     }
 
-    FakeButton& button() { return statusBar->item->fake(); }
+    platform::FakeStatusItemButton& button() { return statusBar->item->fakeButton(); }
+    int refreshes() const { return powerSources->reads; }
+    void tick() { timer.tick(); }
 
-    std::int64_t level = 72;
-    bool charging = false;
     bool symbolsAvailable = true;
-    std::shared_ptr<int> refreshes = std::make_shared<int>(0);
+    std::shared_ptr<platform::FakePowerSources> powerSources =
+        std::make_shared<platform::FakePowerSources>(platform::PowerSourceSnapshot{platform::internalBattery(72, false)});
     std::shared_ptr<platform::PlainMainQueue> mainQueue = std::make_shared<platform::PlainMainQueue>();
-    std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
-    std::shared_ptr<FakePopover> popover = std::make_shared<FakePopover>();
+    std::shared_ptr<platform::FakeStatusBar> statusBar = std::make_shared<platform::FakeStatusBar>();
+    std::shared_ptr<platform::FakePopover> popover = std::make_shared<platform::FakePopover>();
     std::shared_ptr<monitor::BatteryMonitor> monitor;
-    std::optional<std::chrono::milliseconds> timerInterval;
-    std::function<void()> tick;
+    platform::FakeTimer timer;
 };
 
 TEST_F(StatusBarControllerTest, FirstUpdateIsRequestedAtConstructionAndShownOneTurnLater)
@@ -142,9 +64,9 @@ TEST_F(StatusBarControllerTest, FirstUpdateIsRequestedAtConstructionAndShownOneT
     const auto controller = makeController();
     EXPECT_EQ(statusBar->lengths, std::vector<double>{-1});
     EXPECT_TRUE(button().action);
-    EXPECT_EQ(*refreshes, 1);
+    EXPECT_EQ(refreshes(), 1);
     EXPECT_TRUE(button().log.empty()) << "title and image wait for the queued task";
-    EXPECT_EQ(timerInterval, std::chrono::milliseconds(10'000));
+    EXPECT_EQ(timer.interval, std::chrono::milliseconds(10'000));
 
     mainQueue->drain();
     EXPECT_EQ(button().log, (Log{"title 72%", "image battery.75 template \"Stato Batteria\"", "image left"}));
@@ -164,9 +86,9 @@ TEST_F(StatusBarControllerTest, EveryTickRefreshesAndRewritesTitleAndImage)
 {
     const auto controller = makeController();
     mainQueue->drain();
-    level = 14;
+    powerSources->reading = platform::PowerSourceSnapshot{platform::internalBattery(14, false)};
     tick();
-    EXPECT_EQ(*refreshes, 2);
+    EXPECT_EQ(refreshes(), 2);
     mainQueue->drain();
     EXPECT_EQ(button().log.size(), 6u);
     EXPECT_EQ(button().log[3], "title 14%");
@@ -183,15 +105,15 @@ TEST_F(StatusBarControllerTest, AMissingSymbolLeavesTheImageButNotTheTitle)
 
 TEST_F(StatusBarControllerTest, WithoutAButtonThereIsNoActionAndNoFirstUpdate)
 {
-    statusBar->item = std::make_shared<FakeStatusItem>(false);
+    statusBar->item = std::make_shared<platform::FakeStatusItem>(false);
     const auto controller = makeController();
-    EXPECT_EQ(*refreshes, 0);
-    EXPECT_TRUE(tick) << "the timer runs all the same";
+    EXPECT_EQ(refreshes(), 0);
+    EXPECT_TRUE(timer.tick) << "the timer runs all the same";
     tick();
-    EXPECT_EQ(*refreshes, 1);
+    EXPECT_EQ(refreshes(), 1);
     EXPECT_EQ(mainQueue->drain(), 1u);
     controller->showPopover(nullptr);
-    EXPECT_EQ(*refreshes, 1) << "opening needs a button to open under";
+    EXPECT_EQ(refreshes(), 1) << "opening needs a button to open under";
     EXPECT_TRUE(popover->log.empty());
 }
 
@@ -205,7 +127,7 @@ TEST_F(StatusBarControllerTest, AClickOpensAfterARefreshAndTheNextOneCloses)
     EXPECT_EQ(popover->log, (Log{"show 30x22 edge 1 after 2 refreshes", "make key"}));
     button().action(&button());
     EXPECT_EQ(popover->log.back(), "close from button");
-    EXPECT_EQ(*refreshes, 2) << "closing does not refresh";
+    EXPECT_EQ(refreshes(), 2) << "closing does not refresh";
 
     mainQueue->drain();
     EXPECT_EQ(button().log, titleAndImage) << "opening leaves the title and image alone";
@@ -221,7 +143,7 @@ TEST_F(StatusBarControllerTest, TimerAndQueuedTaskHoldTheControllerWeakly)
     EXPECT_TRUE(button().log.empty());
     tick();
     button().action(&button());
-    EXPECT_EQ(*refreshes, 1);
+    EXPECT_EQ(refreshes(), 1);
     EXPECT_TRUE(popover->log.empty());
 }
 

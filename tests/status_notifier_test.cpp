@@ -1,5 +1,5 @@
-#include "platform/qt_status_bar.h"
-#include "platform/status_notifier_item.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/freedesktop/status_notifier_item.h"
 
 #include "private_session_bus.h"
 
@@ -115,7 +115,7 @@ protected:
 
 TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
 {
-    StatusNotifierItem item;
+    StatusNotifierItem item(QStringLiteral("battery-monitor"), QStringLiteral("Stato Batteria"));
     item.setContent(filled(22, Qt::black), filled(44, Qt::black), QStringLiteral(" 72%"));
 
     EXPECT_EQ(watcher.property(QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
@@ -143,7 +143,7 @@ TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
 TEST_F(OnPrivateBus, ButtonRegistersWithEveryWatcherAndIsTheTrayIconWhileThereIsNone)
 {
     watcher.appear();
-    platform::QtStatusItemButton button(blankPicture);
+    platform::QtStatusItemButton button(blankPicture, {});
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
     EXPECT_EQ(watcher.registered, QStringList{itemService()});
     // No tray icon while a watcher is there: Qt would export a second item.
@@ -163,7 +163,7 @@ TEST_F(OnPrivateBus, ButtonRegistersWithEveryWatcherAndIsTheTrayIconWhileThereIs
 TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)
 {
     watcher.appear();
-    platform::QtStatusItemButton button(blankPicture);
+    platform::QtStatusItemButton button(blankPicture, {});
     int clicks = 0;
     button.setAction([&](platform::StatusItemButton*) { ++clicks; });
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));

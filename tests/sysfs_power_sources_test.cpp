@@ -1,6 +1,6 @@
-#include "platform/host_files.h"
-#include "platform/sysfs_power_sources.h"
-#include "platform/sysfs_power_supply.h"
+#include "platform/linux/host_files.h"
+#include "platform/linux/sysfs_power_sources.h"
+#include "platform/linux/sysfs_power_supply.h"
 
 #include <gtest/gtest.h>
 

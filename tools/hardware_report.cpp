@@ -1,6 +1,6 @@
 #include "hardware_report.h"
 
-#include "platform/host_files.h"
+#include "platform/linux/host_files.h"
 #include "report_lines.h"
 
 #include <algorithm>

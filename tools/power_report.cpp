@@ -1,6 +1,6 @@
 #include "power_report.h"
 
-#include "platform/sysfs_power_supply.h"
+#include "platform/linux/sysfs_power_supply.h"
 #include "report_lines.h"
 
 #include <algorithm>

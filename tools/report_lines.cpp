@@ -1,6 +1,6 @@
 #include "report_lines.h"
 
-#include "platform/host_files.h"
+#include "platform/linux/host_files.h"
 
 #include <array>
 

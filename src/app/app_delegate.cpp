@@ -1,7 +1,7 @@
 #include "app/app_delegate.h"
 
 #include "app/panel_content.h"
-#include "platform/appearance.h"
+#include "platform/qt/appearance.h"
 #include "ui/hosting_widget.h"
 
 #include <QApplication>
@@ -10,7 +10,7 @@ namespace app {
 
 AppDelegate::AppDelegate(monitor::BatteryMonitorServices monitorServices,
                          statusbar::StatusBarServices statusBarServices)
-    : popover(std::make_shared<platform::PopupWindow>()),
+    : popover(std::make_shared<platform::PopupWindow>(QApplication::applicationDisplayName())),
       batteryMonitor(monitor::BatteryMonitor::create(std::move(monitorServices))),
       statusBarServices_(std::move(statusBarServices))
 {
@@ -18,7 +18,8 @@ AppDelegate::AppDelegate(monitor::BatteryMonitorServices monitorServices,
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    auto* rootView = new ui::HostingWidget(panelContent(batteryMonitor, [] { QApplication::quit(); }));
+    auto content = std::make_unique<ui::HostingWidget>(panelContent(batteryMonitor, [] { QApplication::quit(); }));
+    ui::HostingWidget* rootView = content.get(); // the popover's from here on, for as long as it runs
     rootView->observe(batteryMonitor->objectWillChange);
     // The panel recolours as soon as the desktop switches between light and dark.
     auto* appearance = new platform::Appearance(rootView);
@@ -28,7 +29,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     popover->setContentSize(QSize(320, 480));
     popover->setBehavior(platform::PopupWindow::Behavior::Transient);
-    popover->setContent(rootView);
+    popover->setContent(std::move(content));
     statusBarController = statusbar::StatusBarController::create(popover, batteryMonitor, statusBarServices_);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "monitor/battery_monitor.h"
-#include "platform/popup_window.h"
+#include "platform/qt/popup_window.h"
 #include "statusbar/status_bar_controller.h"
 
 #include <memory>

@@ -2,10 +2,10 @@
 
 #include "app/app_delegate.h"
 #include "app/host_services.h"
-#include "platform/posix_child_process.h"
-#include "platform/qt_main_queue.h"
-#include "platform/qt_repeating_timer.h"
-#include "platform/qt_status_bar.h"
+#include "platform/linux/posix_child_process.h"
+#include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_repeating_timer.h"
+#include "platform/qt/qt_status_bar.h"
 #include "views/system_symbols.h"
 #include "views/tray_icon_art.h"
 
@@ -52,7 +52,15 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
     const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
     AppDelegate delegate(hostServices(line, launcher, mainQueue, std::cout),
                          {
-                             .statusBar = std::make_shared<platform::QtStatusBar>(trayPicture),
+                             .statusBar = std::make_shared<platform::QtStatusBar>(
+                                 trayPicture,
+                                 platform::StatusItemTexts{
+                                     .id = application.applicationName(),
+                                     .title = application.applicationDisplayName(),
+                                     .noTrayWarning = QStringLiteral(
+                                         "battery-monitor: no system tray yet, neither an XEmbed tray nor a StatusNotifierItem "
+                                         "host; the icon appears as soon as one starts (on GNOME: the AppIndicator extension)"),
+                                 }),
                              .systemSymbolImage = systemSymbolImage,
                              .scheduleTimer = platform::scheduleQtTimer,
                              .mainQueue = mainQueue,

@@ -1,7 +1,7 @@
 #include "app/host_services.h"
 
-#include "platform/host_name.h"
-#include "platform/sysfs_power_sources.h"
+#include "platform/linux/host_name.h"
+#include "platform/linux/sysfs_power_sources.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -33,9 +33,7 @@ monitor::BatteryMonitorServices hostServices(const CommandLine& line,
 
     return {
         .computerName = [root, askKernel] { return platform::readComputerName(root, askKernel); },
-        .powerSources = [root]() -> std::optional<platform::PowerSourceSnapshot> {
-            return platform::readPowerSources(root);
-        },
+        .powerSources = std::make_shared<platform::SysfsPowerSources>(root),
         .childProcesses = std::move(childProcesses),
         .mainQueue = std::move(mainQueue),
         .profilerPath = profiler.string(),

@@ -2,8 +2,8 @@
 
 #include "app/host_services.h"
 #include "app/status_report.h"
-#include "platform/plain_main_queue.h"
-#include "platform/posix_child_process.h"
+#include "platform/linux/plain_main_queue.h"
+#include "platform/linux/posix_child_process.h"
 
 #include <chrono>
 #include <iostream>

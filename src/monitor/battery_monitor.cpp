@@ -6,6 +6,7 @@
 #include "platform/utf8.h"
 
 #include <cassert>
+#include <iostream>
 
 namespace monitor {
 namespace {
@@ -26,10 +27,22 @@ std::shared_ptr<BatteryMonitor> BatteryMonitor::create(BatteryMonitorServices se
     // Data gathering starts once the monitor can be referred to weakly by its profiler runs.
     monitor->refresh();
     monitor->fetchHardwareInfo();
+    // Only the battery's part: the name and the health profile wait for the next refresh, and a
+    // source that pushes often must not start a profiler run at each change.
+    if (monitor->services_.powerSources) {
+        monitor->services_.powerSources->onChange([weakMonitor = std::weak_ptr(monitor)] {
+            if (const auto strong = weakMonitor.lock())
+                strong->readPowerSources();
+        });
+    }
     return monitor;
 }
 
-BatteryMonitor::BatteryMonitor(BatteryMonitorServices services) : services_(std::move(services)) {}
+BatteryMonitor::BatteryMonitor(BatteryMonitorServices services) : services_(std::move(services))
+{
+    if (!services_.failureReport)
+        services_.failureReport = &std::cout;
+}
 
 void BatteryMonitor::assertMainThread() const
 {
@@ -41,14 +54,18 @@ void BatteryMonitor::refresh()
     const std::optional<std::string> name = services_.computerName ? services_.computerName() : std::nullopt;
     setDeviceName(removingOccurrences(name.value_or("MacBook"), ".local"));
 
-    if (services_.powerSources) {
-        if (const auto snapshot = services_.powerSources()) {
-            for (const platform::PowerSourceDescription& description : *snapshot)
-                readInternalBattery(description);
-        }
-    }
-
+    readPowerSources();
     fetchAdvancedBatteryInfo();
+}
+
+void BatteryMonitor::readPowerSources()
+{
+    if (!services_.powerSources)
+        return;
+    if (const auto snapshot = services_.powerSources->snapshot()) {
+        for (const platform::PowerSourceDescription& description : *snapshot)
+            readInternalBattery(description);
+    }
 }
 
 void BatteryMonitor::readInternalBattery(const platform::PowerSourceDescription& description)

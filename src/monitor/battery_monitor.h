@@ -7,7 +7,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <iostream>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,11 +19,11 @@ namespace monitor {
 // Where the monitor gets its data: the application passes the host's services, tests stand-ins.
 struct BatteryMonitorServices {
     std::function<std::optional<std::string>()> computerName;
-    std::function<std::optional<platform::PowerSourceSnapshot>()> powerSources;
+    std::shared_ptr<platform::PowerSources> powerSources = nullptr; // none: the battery keeps its placeholders
     std::shared_ptr<platform::ChildProcessLauncher> childProcesses;
     std::shared_ptr<platform::MainQueue> mainQueue;
     std::string profilerPath;
-    std::ostream* failureReport = &std::cout; // receives the line of a profiler that cannot start
+    std::ostream* failureReport = nullptr; // the line of a profiler that cannot start; standard output when null
 };
 
 // The battery and machine facts that the status item and the panel show. Every write tells
@@ -31,7 +31,7 @@ struct BatteryMonitorServices {
 class BatteryMonitor : public std::enable_shared_from_this<BatteryMonitor> {
 public:
     // Sets the placeholders, refreshes once and starts the hardware profile; never waits for
-    // a profiler.
+    // a profiler. When the power sources tell of a change, reads them again.
     static std::shared_ptr<BatteryMonitor> create(BatteryMonitorServices services);
 
     BatteryMonitor(const BatteryMonitor&) = delete;
@@ -71,6 +71,7 @@ private:
     using ProfileDelivery = std::function<void(BatteryMonitor&)>;
     using ProfileParser = ProfileDelivery (*)(std::string_view output);
 
+    void readPowerSources();
     void fetchHardwareInfo();
     void fetchAdvancedBatteryInfo();
     void runSystemProfiler(std::string_view dataType, std::string_view failurePrefix, ProfileParser parse);

@@ -1,4 +1,4 @@
-#include "platform/qt_repeating_timer.h"
+#include "platform/qt/qt_repeating_timer.h"
 
 #include <QTimer>
 

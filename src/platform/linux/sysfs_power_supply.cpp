@@ -1,6 +1,6 @@
-#include "platform/sysfs_power_supply.h"
+#include "platform/linux/sysfs_power_supply.h"
 
-#include "platform/host_files.h"
+#include "platform/linux/host_files.h"
 
 #include <algorithm>
 #include <cmath>

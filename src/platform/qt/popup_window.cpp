@@ -1,4 +1,4 @@
-#include "platform/popup_window.h"
+#include "platform/qt/popup_window.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -19,9 +19,9 @@ bool onWayland()
 
 } // namespace
 
-PopupWindow::PopupWindow() : window_(std::make_unique<QWidget>())
+PopupWindow::PopupWindow(const QString& title) : window_(std::make_unique<QWidget>())
 {
-    window_->setWindowTitle(QStringLiteral("Stato Batteria"));
+    window_->setWindowTitle(title);
     // The click that closes the popup must not go on to the tray icon, or it would reopen it.
     window_->setAttribute(Qt::WA_NoMouseReplay);
     window_->installEventFilter(this);
@@ -51,12 +51,12 @@ void PopupWindow::setBehavior(Behavior behavior)
     window_->setWindowFlags(flags);
 }
 
-void PopupWindow::setContent(QWidget* content)
+void PopupWindow::setContent(std::unique_ptr<QWidget> content)
 {
-    delete content_.data();
-    content_ = content;
-    if (content)
-        window_->layout()->addWidget(content);
+    // The content replaced is deleted here and so leaves the layout.
+    content_ = std::move(content);
+    if (content_)
+        window_->layout()->addWidget(content_.get());
 }
 
 bool PopupWindow::isShown() const

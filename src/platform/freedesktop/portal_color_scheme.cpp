@@ -1,12 +1,9 @@
-#include "platform/appearance.h"
+#include "platform/freedesktop/portal_color_scheme.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
-#include <QEvent>
-#include <QGuiApplication>
-#include <QPalette>
 
 namespace platform {
 namespace {
@@ -35,13 +32,6 @@ bool isInteger(const QVariant& value)
     }
 }
 
-bool paletteIsDark()
-{
-    if (!qGuiApp)
-        return false;
-    return QGuiApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
-}
-
 } // namespace
 
 std::optional<bool> darkFromPortalValue(const QVariant& value)
@@ -59,12 +49,8 @@ std::optional<bool> darkFromPortalValue(const QVariant& value)
     }
 }
 
-Appearance::Appearance(QObject* parent) : QObject(parent), dark_(paletteIsDark())
+PortalColorScheme::PortalColorScheme(QObject* parent) : QObject(parent)
 {
-    // The palette event reaches the application object; a filter there sees it once.
-    if (qGuiApp)
-        qGuiApp->installEventFilter(this);
-
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
@@ -76,7 +62,7 @@ Appearance::Appearance(QObject* parent) : QObject(parent), dark_(paletteIsDark()
     ask(QStringLiteral("ReadOne"));
 }
 
-void Appearance::ask(const QString& method)
+void PortalColorScheme::ask(const QString& method)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, method);
     call << appearanceNamespace << colorSchemeKey;
@@ -93,37 +79,22 @@ void Appearance::ask(const QString& method)
         }
         if (reply.arguments().isEmpty())
             return;
-        if (const auto dark = darkFromPortalValue(reply.arguments().constFirst())) {
-            portalDark_ = dark;
-            update();
-        }
+        learn(reply.arguments().constFirst());
     });
 }
 
-void Appearance::onSettingChanged(const QString& settingNamespace, const QString& key, const QDBusVariant& value)
+void PortalColorScheme::onSettingChanged(const QString& settingNamespace, const QString& key, const QDBusVariant& value)
 {
-    if (settingNamespace != appearanceNamespace || key != colorSchemeKey)
-        return;
-    if (const auto dark = darkFromPortalValue(QVariant::fromValue(value))) {
-        portalDark_ = dark;
-        update();
+    if (settingNamespace == appearanceNamespace && key == colorSchemeKey)
+        learn(QVariant::fromValue(value));
+}
+
+void PortalColorScheme::learn(const QVariant& value)
+{
+    if (const auto dark = darkFromPortalValue(value)) {
+        dark_ = dark;
+        emit changed(*dark);
     }
-}
-
-bool Appearance::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange)
-        update();
-    return QObject::eventFilter(watched, event);
-}
-
-void Appearance::update()
-{
-    const bool dark = portalDark_.value_or(paletteIsDark());
-    if (dark == dark_)
-        return;
-    dark_ = dark;
-    emit changed(dark_);
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
-#include "platform/sysfs_power_sources.h"
+#include "platform/linux/sysfs_power_sources.h"
 
-#include "platform/sysfs_power_supply.h"
+#include "platform/linux/sysfs_power_supply.h"
 
 #include <exception>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "platform/host_name.h"
+#include "platform/linux/host_name.h"
 
-#include "platform/host_files.h"
+#include "platform/linux/host_files.h"
 
 #include <climits>
 #include <exception>

@@ -2,8 +2,9 @@
 
 #include "platform/popover.h"
 
-#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 namespace platform {
 
@@ -16,13 +17,14 @@ class PopupWindow final : public QObject, public Popover {
 public:
     enum class Behavior { ApplicationDefined = 0, Transient = 1 };
 
-    PopupWindow();
+    // `title` names the window to the window manager and task switchers.
+    explicit PopupWindow(const QString& title);
     ~PopupWindow() override;
 
     void setContentSize(QSize size);
     void setBehavior(Behavior behavior);
-    // The view the popover shows; the popover takes it over.
-    void setContent(QWidget* content);
+    // The view the popover shows, in place of the one before.
+    void setContent(std::unique_ptr<QWidget> content);
 
     bool isShown() const override;
     void show(Rect rect, const StatusItemButton& view, RectEdge preferredEdge) override;
@@ -39,7 +41,9 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::unique_ptr<QWidget> window_;
-    QPointer<QWidget> content_;
+    // The window's child, declared after it so that it goes first: a child deleted before its
+    // parent leaves it, where the parent would otherwise delete it a second time.
+    std::unique_ptr<QWidget> content_;
     QSize contentSize_;
     Behavior behavior_ = Behavior::ApplicationDefined;
 };

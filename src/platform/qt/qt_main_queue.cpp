@@ -1,4 +1,4 @@
-#include "platform/qt_main_queue.h"
+#include "platform/qt/qt_main_queue.h"
 
 #include <QMetaObject>
 

@@ -1,4 +1,4 @@
-#include "platform/status_notifier_item.h"
+#include "platform/freedesktop/status_notifier_item.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -62,7 +62,8 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, StatusNotifierToo
     return argument;
 }
 
-StatusNotifierItem::StatusNotifierItem() : bus_(QDBusConnection::sessionBus())
+StatusNotifierItem::StatusNotifierItem(QString id, QString title)
+    : id_(std::move(id)), title_(std::move(title)), bus_(QDBusConnection::sessionBus())
 {
     qDBusRegisterMetaType<StatusNotifierPixmap>();
     qDBusRegisterMetaType<StatusNotifierPixmaps>();

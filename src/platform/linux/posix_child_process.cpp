@@ -1,11 +1,10 @@
-#include "platform/posix_child_process.h"
+#include "platform/linux/posix_child_process.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <exception>
-#include <new>
 #include <system_error>
 
 #include <fcntl.h>
@@ -209,12 +208,10 @@ void PosixChildProcessLauncher::supervise(pid_t child, int output, TerminationHa
         if (watched[0].revents != 0 && !cutShort) {
             const ssize_t count = ::read(output, buffer, sizeof buffer);
             if (count > 0) {
-                try {
+                // Checked before the bytes are kept, so the output never grows past the limit.
+                cutShort = text.size() + static_cast<std::size_t>(count) > options_.outputLimit;
+                if (!cutShort)
                     text.append(buffer, static_cast<std::size_t>(count));
-                } catch (const std::bad_alloc&) {
-                    cutShort = true;
-                }
-                cutShort = cutShort || text.size() > options_.outputLimit;
             } else if (count == 0 || errno != EINTR) {
                 outputClosed = true;
             }

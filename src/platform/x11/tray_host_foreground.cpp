@@ -1,14 +1,11 @@
-#include "platform/panel_ink.h"
+#include "platform/x11/tray_host_foreground.h"
 
 #include <QGuiApplication>
-#include <QPalette>
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace platform {
@@ -25,8 +22,10 @@ xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-// The foreground of _NET_SYSTEM_TRAY_COLORS on the tray manager: twelve 16-bit components,
-// of which the first three are the colour for symbolic icons.
+} // namespace
+
+// _NET_SYSTEM_TRAY_COLORS holds twelve 16-bit components, of which the first three are the
+// colour for symbolic icons.
 std::optional<QColor> trayHostForeground()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -55,30 +54,6 @@ std::optional<QColor> trayHostForeground()
     QColor colour;
     colour.setRgbF(values[0] / 65535.0f, values[1] / 65535.0f, values[2] / 65535.0f);
     return colour;
-}
-
-} // namespace
-
-QColor panelInk(const std::optional<QColor>& trayHostForeground, std::string_view currentDesktop, const QColor& paletteText)
-{
-    if (trayHostForeground)
-        return *trayHostForeground;
-    bool gnomeShell = false;
-    for (std::size_t start = 0; start <= currentDesktop.size();) {
-        const std::size_t end = std::min(currentDesktop.find(':', start), currentDesktop.size());
-        const std::string_view name = currentDesktop.substr(start, end - start);
-        if (name.substr(0, 6) == "GNOME-") // Classic and Flashback: panels in the theme's colours
-            return paletteText;
-        gnomeShell = gnomeShell || name == "GNOME";
-        start = end + 1;
-    }
-    return gnomeShell ? QColor(Qt::white) : paletteText;
-}
-
-QColor panelInk()
-{
-    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-    return panelInk(trayHostForeground(), desktop ? desktop : "", QGuiApplication::palette().color(QPalette::WindowText));
 }
 
 } // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/status_bar.h"
-#include "platform/status_notifier_item.h"
+#include "platform/freedesktop/status_notifier_item.h"
 
 #include <QColor>
 #include <QImage>
@@ -19,6 +19,13 @@ namespace platform {
 using TrayIconPainter =
     std::function<QImage(const StatusImage* image, const QString& title, const QColor& ink, int size)>;
 
+// The application's words that its status item carries.
+struct StatusItemTexts {
+    QString id;            // its name to StatusNotifierItem hosts
+    QString title;         // the title of its tooltip there
+    QString noTrayWarning; // logged when, 5 s after start, no tray shows it; nothing when empty
+};
+
 // The status item's button: a StatusNotifierItem while a watcher on the session bus has taken
 // it, else an XEmbed tray icon, switching as watchers come and go. Tray hosts draw one square
 // icon and mostly no text, so title and image are composed into that icon, and the title goes
@@ -26,7 +33,7 @@ using TrayIconPainter =
 class QtStatusItemButton final : public QObject, public StatusItemButton {
     Q_OBJECT
 public:
-    explicit QtStatusItemButton(TrayIconPainter paintIcon);
+    QtStatusItemButton(TrayIconPainter paintIcon, const StatusItemTexts& texts);
 
     void setAction(Action action) override;
     void setTitle(std::string title) override;
@@ -60,7 +67,7 @@ private:
 
 class QtStatusItem final : public StatusItem {
 public:
-    explicit QtStatusItem(TrayIconPainter paintIcon) : button_(std::move(paintIcon)) {}
+    QtStatusItem(TrayIconPainter paintIcon, const StatusItemTexts& texts) : button_(std::move(paintIcon), texts) {}
     StatusItemButton* button() override { return &button_; }
 
 private:
@@ -69,11 +76,15 @@ private:
 
 class QtStatusBar final : public StatusBar {
 public:
-    explicit QtStatusBar(TrayIconPainter paintIcon) : paintIcon_(std::move(paintIcon)) {}
+    QtStatusBar(TrayIconPainter paintIcon, StatusItemTexts texts)
+        : paintIcon_(std::move(paintIcon)), texts_(std::move(texts))
+    {
+    }
     std::shared_ptr<StatusItem> statusItem(double length) override;
 
 private:
     TrayIconPainter paintIcon_;
+    StatusItemTexts texts_;
 };
 
 } // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/plain_main_queue.h"
+#include "platform/linux/plain_main_queue.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "platform/qt_status_bar.h"
+#include "platform/qt/qt_status_bar.h"
 
-#include "platform/panel_ink.h"
+#include "platform/qt/panel_ink.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -9,7 +9,8 @@
 
 namespace platform {
 
-QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon) : paintIcon_(std::move(paintIcon))
+QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon, const StatusItemTexts& texts)
+    : paintIcon_(std::move(paintIcon)), notifierItem_(texts.id, texts.title)
 {
     connect(&notifierItem_, &StatusNotifierItem::activated, this, [this](QPoint position) {
         activationPoint_ = position;
@@ -21,11 +22,12 @@ QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon) : paintIcon_(s
     if (notifierItem_.serviceName().isEmpty())
         showNotifierItem(false);
     // An icon that shows nowhere is the commonest puzzle: say once why, and that it is waiting.
-    QTimer::singleShot(std::chrono::seconds(5), this, [this] {
-        if (!showsNotifierItem_ && !QSystemTrayIcon::isSystemTrayAvailable())
-            qWarning("battery-monitor: no system tray yet, neither an XEmbed tray nor a StatusNotifierItem host; "
-                     "the icon appears as soon as one starts (on GNOME: the AppIndicator extension)");
-    });
+    if (!texts.noTrayWarning.isEmpty()) {
+        QTimer::singleShot(std::chrono::seconds(5), this, [this, warning = texts.noTrayWarning] {
+            if (!showsNotifierItem_ && !QSystemTrayIcon::isSystemTrayAvailable())
+                qWarning("%s", qUtf8Printable(warning));
+        });
+    }
 }
 
 void QtStatusItemButton::showNotifierItem(bool show)
@@ -123,7 +125,7 @@ void QtStatusItemButton::render()
 
 std::shared_ptr<StatusItem> QtStatusBar::statusItem(double)
 {
-    return std::make_shared<QtStatusItem>(paintIcon_);
+    return std::make_shared<QtStatusItem>(paintIcon_, texts_);
 }
 
 } // namespace platform

@@ -1,11 +1,10 @@
-#include "platform/host_files.h"
+#include "platform/linux/host_files.h"
 
 #include "platform/utf8.h"
 
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
-#include <new>
 #include <unistd.h>
 
 namespace platform {
@@ -42,25 +41,22 @@ std::optional<std::string> readHostFile(const std::filesystem::path& path, std::
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0)
         return std::nullopt;
-    try {
-        // procfs and sysfs report a size of 0 or 4096 whatever they hold, so read to the end.
-        std::string contents;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
-            if (count < 0) {
-                if (errno == EINTR)
-                    continue;
-                return std::nullopt;
-            }
-            if (count == 0)
-                return contents;
-            if (contents.size() + static_cast<std::size_t>(count) > maxSize)
-                return std::nullopt;
-            contents.append(buffer, static_cast<std::size_t>(count));
+    // procfs and sysfs report a size of 0 or 4096 whatever they hold, so read to the end. The
+    // size is checked before each append, so a huge or endless file costs at most `maxSize`.
+    std::string contents;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
         }
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        if (count == 0)
+            return contents;
+        if (contents.size() + static_cast<std::size_t>(count) > maxSize)
+            return std::nullopt;
+        contents.append(buffer, static_cast<std::size_t>(count));
     }
 }
 

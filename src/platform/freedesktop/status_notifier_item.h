@@ -70,7 +70,8 @@ public:
     static constexpr auto objectPath = "/StatusNotifierItem";
     static constexpr auto watcherService = "org.kde.StatusNotifierWatcher";
 
-    StatusNotifierItem();
+    // `id` names the application to hosts; `title` heads the item's tooltip.
+    StatusNotifierItem(QString id, QString title);
     ~StatusNotifierItem() override;
 
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
@@ -81,8 +82,8 @@ public:
     void setContent(const QImage& small, const QImage& large, const QString& level);
 
     QString category() const { return QStringLiteral("Hardware"); }
-    QString id() const { return QStringLiteral("battery-monitor"); }
-    QString title() const { return QStringLiteral("Stato Batteria"); }
+    QString id() const { return id_; }
+    QString title() const { return title_; }
     QString status() const { return QStringLiteral("Active"); }
     QString iconName() const { return {}; }
     StatusNotifierPixmaps iconPixmap() const { return pixmaps_; }
@@ -116,6 +117,8 @@ signals:
 private:
     void registerWithWatcher();
 
+    QString id_;
+    QString title_;
     QDBusConnection bus_;
     QString serviceName_;
     StatusNotifierPixmaps pixmaps_;
