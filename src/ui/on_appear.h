@@ -15,8 +15,8 @@ public:
     {
     }
 
-    std::string kind() const override { return "onAppear"; }
-    const std::function<void()>& action() const { return action_; }
+    std::string_view kind() const override { return "onAppear"; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.onAppear = action_; }
 
 private:
     std::function<void()> action_;

@@ -20,7 +20,7 @@ public:
     {
     }
 
-    std::string kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
+    std::string_view kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
     std::vector<View> children() const override { return children_; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
@@ -141,7 +141,7 @@ class ZStackNode final : public ViewNode {
 public:
     explicit ZStackNode(std::vector<View> children) : children_(std::move(children)) {}
 
-    std::string kind() const override { return "ZStack"; }
+    std::string_view kind() const override { return "ZStack"; }
     std::vector<View> children() const override { return children_; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
@@ -174,7 +174,7 @@ class SpacerNode final : public ViewNode {
 public:
     explicit SpacerNode(double minLength) : minLength_(minLength) {}
 
-    std::string kind() const override { return "Spacer"; }
+    std::string_view kind() const override { return "Spacer"; }
     bool isSpacer() const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
@@ -188,7 +188,7 @@ private:
 
 class DividerNode final : public ViewNode {
 public:
-    std::string kind() const override { return "Divider"; }
+    std::string_view kind() const override { return "Divider"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
         const double width = proposal.width && std::isfinite(*proposal.width) ? *proposal.width : 0;
@@ -204,7 +204,7 @@ class BranchNode final : public ViewNode {
 public:
     BranchNode(bool condition, View chosen) : condition_(condition), chosen_(std::move(chosen)) {}
 
-    std::string kind() const override { return condition_ ? "if.then" : "if.else"; }
+    std::string_view kind() const override { return condition_ ? "if.then" : "if.else"; }
     std::vector<View> children() const override { return {chosen_}; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
