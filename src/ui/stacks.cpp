@@ -13,6 +13,8 @@ namespace {
 
 constexpr double unbounded = std::numeric_limits<double>::infinity();
 
+enum class Axis { Horizontal, Vertical };
+
 class StackNode final : public ViewNode {
 public:
     StackNode(Axis axis, Alignment alignment, double spacing, std::vector<View> children)
@@ -47,11 +49,7 @@ public:
         const double crossStart = crossOf(frame.topLeft());
         const double crossLength = crossOf(frame.size());
         for (const QSizeF& size : sizes) {
-            double offset = 0;
-            if (alignment_ == Alignment::Center)
-                offset = (crossLength - crossOf(size)) / 2;
-            else if (alignment_ == Alignment::Trailing)
-                offset = crossLength - crossOf(size);
+            const double offset = alignment_ == Alignment::Center ? (crossLength - crossOf(size)) / 2 : 0;
             const QPointF origin = axis_ == Axis::Vertical ? QPointF(crossStart + offset, position)
                                                            : QPointF(position, crossStart + offset);
             frames.emplace_back(origin, size);
@@ -200,26 +198,6 @@ public:
     }
 };
 
-class BranchNode final : public ViewNode {
-public:
-    BranchNode(bool condition, View chosen) : condition_(condition), chosen_(std::move(chosen)) {}
-
-    std::string_view kind() const override { return condition_ ? "if.then" : "if.else"; }
-    std::vector<View> children() const override { return {chosen_}; }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return std::make_shared<BranchNode>(condition_, children.at(0));
-    }
-    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
-    {
-        return layout.sizeOf(chosen_, proposal);
-    }
-
-private:
-    bool condition_;
-    View chosen_;
-};
-
 } // namespace
 
 View VStack(Alignment alignment, std::optional<double> spacing, std::vector<View> children)
@@ -245,11 +223,6 @@ View Spacer(double minLength)
 View Divider()
 {
     return View(std::make_shared<DividerNode>());
-}
-
-View If(bool condition, View then, View otherwise)
-{
-    return View(std::make_shared<BranchNode>(condition, condition ? std::move(then) : std::move(otherwise)));
 }
 
 } // namespace ui

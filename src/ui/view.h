@@ -28,14 +28,13 @@ struct ProposedSize {
     friend bool operator==(const ProposedSize&, const ProposedSize&) = default;
 };
 
-enum class Axis { Horizontal, Vertical };
-enum class Edge { Top = 1, Leading = 2, Bottom = 4, Trailing = 8 };
+// Sides of a view, as bits to combine.
 using Edges = int;
 namespace edges {
-inline constexpr Edges top = int(Edge::Top);
-inline constexpr Edges bottom = int(Edge::Bottom);
-inline constexpr Edges leading = int(Edge::Leading);
-inline constexpr Edges trailing = int(Edge::Trailing);
+inline constexpr Edges top = 1;
+inline constexpr Edges leading = 2;
+inline constexpr Edges bottom = 4;
+inline constexpr Edges trailing = 8;
 inline constexpr Edges horizontal = leading | trailing;
 inline constexpr Edges vertical = top | bottom;
 inline constexpr Edges all = horizontal | vertical;
