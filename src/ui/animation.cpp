@@ -57,7 +57,10 @@ double TimingCurve::solve(double progress) const
     double high = 1;
     t = progress;
     for (int i = 0; i < 100 && high - low > solveTolerance; ++i) {
-        (x.at(t) < progress ? low : high) = t;
+        if (x.at(t) < progress)
+            low = t;
+        else
+            high = t;
         t = (low + high) / 2;
     }
     return t;

@@ -71,7 +71,10 @@ TextMeasure typeset(const TextRequest& request)
             for (int i = 0; i < 12; ++i) {
                 const double middle = (low + high) / 2;
                 auto [tried, triedAllowed] = attempt(middle);
-                (int(tried.texts.size()) <= triedAllowed ? low : high) = middle;
+                if (int(tried.texts.size()) <= triedAllowed)
+                    low = middle;
+                else
+                    high = middle;
             }
         }
         scale = low;
