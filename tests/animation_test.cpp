@@ -156,13 +156,4 @@ TEST(AnimatedValue, RepeatForeverGoesBackAndForthWithoutEnd)
         EXPECT_TRUE(pulse.isAnimating(t)) << t;
 }
 
-TEST(Animation, EqualOnlyWhenEverythingMatches)
-{
-    EXPECT_EQ(Animation::easeInOut(0.8), Animation::easeInOut(0.8));
-    EXPECT_NE(Animation::easeInOut(0.8), Animation::easeInOut(0.5));
-    EXPECT_NE(Animation::easeInOut(0.8), Animation::easeOut(0.8));
-    EXPECT_NE(Animation::easeInOut(0.8).repeatForever(), Animation::easeInOut(0.8));
-    EXPECT_NE(Animation::spring(0.5, 0.8), Animation::spring(0.5, 0.7));
-}
-
 } // namespace

@@ -30,8 +30,6 @@ public:
     // The curve's steepness at `progress`: how fast the value moves per unit of progress.
     double slope(double progress) const;
 
-    friend bool operator==(const TimingCurve&, const TimingCurve&) = default;
-
 private:
     static constexpr double clampUnit(double x) { return x < 0 ? 0 : x > 1 ? 1 : x; }
 
@@ -65,8 +63,6 @@ public:
     // was. Damping never lets the amplitude grow back, so a settled spring stays settled.
     bool hasSettled(SpringState initial, SpringState current) const;
 
-    friend bool operator==(const Spring&, const Spring&) = default;
-
 private:
     double response_;
     double dampingFraction_;
@@ -79,7 +75,6 @@ public:
     struct Timed {
         TimingCurve curve;
         double duration;
-        friend bool operator==(const Timed&, const Timed&) = default;
     };
     using Motion = std::variant<Timed, Spring>;
 
@@ -95,8 +90,6 @@ public:
 
     const Motion& motion() const { return motion_; }
     bool repeatsForever() const { return repeatsForever_; }
-
-    friend bool operator==(const Animation&, const Animation&) = default;
 
 private:
     explicit Animation(Motion motion) : motion_(motion) {}

@@ -34,8 +34,6 @@ public:
     // The concrete colour in an appearance.
     QColor resolve(ColorScheme scheme) const;
 
-    Name name() const { return name_; }
-
     friend bool operator==(const Color&, const Color&) = default;
 
 private:

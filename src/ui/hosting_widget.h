@@ -25,7 +25,6 @@ public:
     }
 
     void setColorScheme(ColorScheme scheme);
-    ColorScheme colorScheme() const { return scheme_; }
 
     // Asks for a full render: something the views read has changed.
     void invalidate();
