@@ -175,7 +175,8 @@ QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < width; ++x) {
             const QRgb p = row[x];
-            pixels[size_t(y) * size_t(width) + size_t(x)] = Pixel{{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))}};
+            pixels[size_t(y) * size_t(width) + size_t(x)] =
+                Pixel{{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))}};
         }
     }
     blurRows(pixels, width, height, box);
