@@ -54,20 +54,22 @@ TEST(TimingCurve, MatchesTheSampledBezierAndIsExactAtTheEnds)
 
 TEST(TimingCurve, SlopeIsTheDerivativeAlsoWhereTheCurveStartsFlatInX)
 {
-    for (const TimingCurve curve : {TimingCurve::easeInOut(), TimingCurve::easeOut(), TimingCurve::easeIn()}) {
+    const TimingCurve easeIn(0.42, 0, 1, 1);
+    for (const TimingCurve curve : {TimingCurve::easeInOut(), TimingCurve::easeOut(), easeIn}) {
         for (const double p : {0.1, 0.3, 0.5, 0.7, 0.9})
             EXPECT_NEAR(curve.slope(p), (curve.value(p + 1e-6) - curve.value(p - 1e-6)) / 2e-6, 1e-5) << p;
     }
-    EXPECT_NEAR(TimingCurve::linear().slope(0), 1, 1e-5);
+    EXPECT_NEAR(TimingCurve(0, 0, 1, 1).slope(0), 1, 1e-5);
     EXPECT_NEAR(TimingCurve::easeOut().slope(0), 1 / 0.58, 1e-5);
-    EXPECT_NEAR(TimingCurve::easeIn().slope(1), 1 / 0.58, 1e-5);
+    EXPECT_NEAR(easeIn.slope(1), 1 / 0.58, 1e-5);
 }
 
 TEST(Spring, ClosedFormsSolveTheEquationOfMotionInEveryRegime)
 {
     const SpringState initial{1, -2};
-    for (const double fraction : {0.0, 0.3, 0.8, 1.0, 1 - 1e-9, 1 + 1e-9, 1.5, 6.0}) {
+    for (const double fraction : {0.0, 0.3, 0.8, 1.0, 1 - 1e-9}) {
         const Spring spring(0.8, fraction);
+        const double stiffness = std::pow(2 * std::numbers::pi / 0.8, 2), damping = 4 * std::numbers::pi * fraction / 0.8;
         const SpringState start = spring.state(initial, 0);
         EXPECT_NEAR(start.displacement, 1, 1e-12);
         EXPECT_NEAR(start.velocity, -2, 1e-12);
@@ -77,7 +79,7 @@ TEST(Spring, ClosedFormsSolveTheEquationOfMotionInEveryRegime)
             const SpringState now = spring.state(initial, t);
             const SpringState after = spring.state(initial, t + h);
             EXPECT_NEAR((after.displacement - before.displacement) / (2 * h), now.velocity, 1e-6) << fraction << " " << t;
-            const double acceleration = -spring.stiffness() * now.displacement - spring.damping() * now.velocity;
+            const double acceleration = -stiffness * now.displacement - damping * now.velocity;
             EXPECT_NEAR((after.velocity - before.velocity) / (2 * h), acceleration, 1e-4) << fraction << " " << t;
         }
         EXPECT_TRUE(std::isfinite(spring.state(initial, 1e4).displacement)) << fraction;
@@ -94,11 +96,12 @@ TEST(Spring, OvershootsAsTheoryPredictsThenSettlesForGood)
         highest = std::max(highest, value.value(t));
     EXPECT_NEAR(highest - 1, std::exp(-0.8 * std::numbers::pi / std::sqrt(1 - 0.8 * 0.8)), 1e-6);
 
-    EXPECT_TRUE(value.isAnimating(0.5));
-    const double settle = Spring(0.8, 0.8).settlingDuration({-1, 0});
+    double settle = 0;
+    while (value.isAnimating(settle))
+        settle += 1e-3;
+    EXPECT_GT(settle, 1);
     EXPECT_LT(settle, 3);
-    EXPECT_TRUE(value.isAnimating(settle - 1e-3));
-    for (const double t : {settle + 1e-9, settle + 0.5, 60.0}) {
+    for (const double t : {settle, settle + 0.5, 60.0}) {
         EXPECT_FALSE(value.isAnimating(t)) << t;
         EXPECT_EQ(value.value(t), 1) << t;
     }
@@ -151,27 +154,6 @@ TEST(AnimatedValue, RepeatForeverGoesBackAndForthWithoutEnd)
     EXPECT_LT(pulse.velocity(1.0), 0);
     for (const double t : {0.8, 1.6, 1000.0})
         EXPECT_TRUE(pulse.isAnimating(t)) << t;
-
-    AnimatedValue restarting(0);
-    restarting.set(1, Animation::linear(1).repeatForever(false), 0);
-    EXPECT_NEAR(restarting.value(1.25), 0.25, 1e-9);
-
-    AnimatedValue spring(0);
-    spring.set(1, Animation::spring(0.4, 1).repeatForever(), 0);
-    const double leg = Spring(0.4, 1).settlingDuration({1, 0});
-    EXPECT_NEAR(spring.value(leg - 1e-9), 1, 1e-3);
-    EXPECT_NEAR(spring.value(2 * leg - 1e-9), 0, 1e-3);
-    EXPECT_TRUE(spring.isAnimating(10 * leg));
-}
-
-TEST(Animation, EqualOnlyWhenEverythingMatches)
-{
-    EXPECT_EQ(Animation::easeInOut(0.8), Animation::easeInOut(0.8));
-    EXPECT_NE(Animation::easeInOut(0.8), Animation::easeInOut(0.5));
-    EXPECT_NE(Animation::easeInOut(0.8), Animation::easeOut(0.8));
-    EXPECT_NE(Animation::easeInOut(0.8).repeatForever(), Animation::easeInOut(0.8).repeatForever(false));
-    EXPECT_EQ(Animation::spring(0.5, 0.8), Animation::spring(0.5, 0.8, 0));
-    EXPECT_NE(Animation::spring(0.5, 0.8), Animation::spring(0.5, 0.8, 0.1));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The panel as the user sees it: its layout through the dump, and through pixels what only
+// The panel as the user sees it: its laid-out tree, and through pixels what only
 // pixels tell (the arc's colour and reach, the card fills, the motion).
 #include "monitor/battery_monitor.h"
 #include "platform/fake/child_process_launchers.h"
@@ -16,70 +16,24 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <regex>
-#include <sstream>
 
 namespace {
 
 using namespace ui;
 
-struct Node {
-    int depth;
-    std::string kind;
-    QRectF frame;
-    std::string text; // a text's string or a symbol's name
-    double size = 0;  // a text's font size
-};
-using Nodes = std::vector<Node>;
-
-Nodes parse(const std::string& dump)
-{
-    Nodes nodes;
-    std::istringstream lines(dump);
-    static const std::regex line(R"re(( *)(\S+) \(([-\d.]+), ([-\d.]+), ([-\d.]+) x ([-\d.]+)\)(?: "(.*)")?(?: size ([\d.]+))?)re");
-    for (std::string text; std::getline(lines, text);) {
-        std::smatch m;
-        if (std::regex_match(text, m, line))
-            nodes.push_back({int(m[1].length() / 2), m[2], QRectF(std::stod(m[3]), std::stod(m[4]), std::stod(m[5]), std::stod(m[6])),
-                             m[7], m[8].matched ? std::stod(m[8]) : 0});
-        else
-            ADD_FAILURE() << "unread dump line: " << text;
-    }
-    return nodes;
-}
-
-// The indices of the direct children of nodes[parent].
-std::vector<std::size_t> childrenOf(const Nodes& nodes, std::size_t parent)
-{
-    std::vector<std::size_t> found;
-    for (std::size_t i = parent + 1; i < nodes.size() && nodes[i].depth > nodes[parent].depth; ++i)
-        if (nodes[i].depth == nodes[parent].depth + 1)
-            found.push_back(i);
-    return found;
-}
-
-// The indices of the nodes of a kind in the subtree at `root`, in dump order.
-std::vector<std::size_t> find(const Nodes& nodes, const std::string& kind, std::size_t root = 0)
-{
-    std::vector<std::size_t> found;
-    for (std::size_t i = root; i < nodes.size() && (i == root || nodes[i].depth > nodes[root].depth); ++i)
-        if (nodes[i].kind == kind)
-            found.push_back(i);
-    return found;
-}
-
-// Whether two frames of the dump agree, each figure having been rounded to hundredths.
+// Whether two frames agree but for rounding.
 bool near(const QRectF& a, const QRectF& b)
 {
     const double gaps[] = {a.left() - b.left(), a.top() - b.top(), a.right() - b.right(), a.bottom() - b.bottom()};
-    return std::ranges::all_of(gaps, [](double gap) { return std::abs(gap) <= 0.03; });
+    return std::ranges::all_of(gaps, [](double gap) { return std::abs(gap) <= 1e-6; });
 }
 
-std::vector<std::string> textsIn(const Nodes& nodes, std::size_t root)
+// The strings of the texts in the tree at `root`, as laid out.
+std::vector<std::string> textsIn(const LaidOut& root)
 {
     std::vector<std::string> strings;
-    for (const std::size_t i : find(nodes, "Text", root))
-        strings.push_back(nodes[i].text);
+    for (const LaidOut* text : findAll(root, "Text"))
+        strings.push_back(text->traits().label);
     return strings;
 }
 
@@ -138,11 +92,10 @@ protected:
         return [this](ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); };
     }
 
-    Nodes nodes() { return parse(layoutDump(body(), size)); }
+    LaidOut tree() { return laidOutTree(body(), size); }
 
-    // The stack of the header, the main card, the details card and the footer.
-    static std::size_t content(const Nodes& all) { return find(all, "VStack").front(); }
-    static std::vector<std::size_t> sections(const Nodes& all) { return childrenOf(all, content(all)); }
+    // The header, the main card, the details card and the footer, in their stack.
+    static const std::vector<LaidOut>& sections(const LaidOut& all) { return findAll(all, "VStack").front()->children; }
 
     static constexpr QSizeF size{320, 480};
     std::shared_ptr<monitor::BatteryMonitor> monitor = monitor::BatteryMonitor::create({
@@ -159,69 +112,71 @@ TEST_F(Panel, SectionsAndButtonsKeepTheirPlaces)
     monitor->setHealthCapacity("87%");
     monitor->setCycleCount(412);
     monitor->setCondition("Normale");
-    const Nodes all = nodes();
-    EXPECT_EQ(all.front().frame, QRectF(0, 0, 320, 480));
-    const QRectF inner = all[content(all)].frame;
-    EXPECT_TRUE(near(all[content(all) - 1].frame.adjusted(18, 18, -18, -18), inner)) << "18 of padding on every edge";
+    const LaidOut all = tree();
+    EXPECT_EQ(all.frame, QRectF(0, 0, 320, 480));
+    const LaidOut& padded = *findAll(all, "padding").front();
+    const QRectF inner = padded.children.front().frame;
+    EXPECT_TRUE(near(padded.frame.adjusted(18, 18, -18, -18), inner)) << "18 of padding on every edge";
     EXPECT_EQ(inner.left(), 18);
     EXPECT_EQ(inner.width(), 284);
     EXPECT_GE(inner.top(), 18);
     EXPECT_LE(inner.bottom(), 462);
 
-    const auto blocks = sections(all);
+    const auto& blocks = sections(all);
     ASSERT_EQ(blocks.size(), 4u);
     for (std::size_t i = 1; i < blocks.size(); ++i)
-        EXPECT_NEAR(all[blocks[i]].frame.top() - all[blocks[i - 1]].frame.bottom(), 14, 0.02) << "above section " << i;
-    EXPECT_EQ(textsIn(all, blocks[0]).front(), "MacBook");
-    const auto rings = find(all, "CircularProgressRing", blocks[1]);
+        EXPECT_NEAR(blocks[i].frame.top() - blocks[i - 1].frame.bottom(), 14, 1e-6) << "above section " << i;
+    EXPECT_EQ(textsIn(blocks[0]).front(), "MacBook");
+    const auto rings = findAll(blocks[1], "CircularProgressRing");
     ASSERT_EQ(rings.size(), 1u);
-    EXPECT_EQ(all[rings[0]].frame.size(), QSizeF(86, 86));
-    EXPECT_EQ(textsIn(all, blocks[2]), (std::vector<std::string>{"Alimentazione", "Batteria", "Capacità Massima", "87%",
-                                                                "Cicli di Ricarica", "412", "Stato Salute", "Normale"}));
-    EXPECT_EQ(find(all, "Divider").size(), 3u) << "between the rows only";
+    EXPECT_EQ(rings[0]->frame.size(), QSizeF(86, 86));
+    EXPECT_EQ(textsIn(blocks[2]), (std::vector<std::string>{"Alimentazione", "Batteria", "Capacità Massima", "87%",
+                                                           "Cicli di Ricarica", "412", "Stato Salute", "Normale"}));
+    EXPECT_EQ(findAll(all, "Divider").size(), 3u) << "between the rows only";
 
-    const auto buttons = find(all, "Button", blocks[3]);
+    const auto buttons = findAll(blocks[3], "Button");
     ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_EQ(textsIn(all, buttons[0]), std::vector<std::string>{"Esci"});
-    EXPECT_EQ(textsIn(all, buttons[1]), std::vector<std::string>{"Aggiorna"});
-    EXPECT_NEAR(all[buttons[0]].frame.left(), inner.left(), 0.02);
-    EXPECT_NEAR(all[buttons[1]].frame.right(), inner.right(), 0.02);
-    for (const std::size_t button : buttons)
-        EXPECT_TRUE(near(all[button].frame, all[find(all, "HStack", button).front()].frame.adjusted(-13, -6, 13, 6)))
+    EXPECT_EQ(textsIn(*buttons[0]), std::vector<std::string>{"Esci"});
+    EXPECT_EQ(textsIn(*buttons[1]), std::vector<std::string>{"Aggiorna"});
+    EXPECT_NEAR(buttons[0]->frame.left(), inner.left(), 1e-6);
+    EXPECT_NEAR(buttons[1]->frame.right(), inner.right(), 1e-6);
+    for (const LaidOut* button : buttons)
+        EXPECT_TRUE(near(button->frame, findAll(*button, "HStack").front()->frame.adjusted(-13, -6, 13, 6)))
             << "the label padded 13 across and 6 down";
 }
 
 TEST_F(Panel, NamesShrinkThenAreCutOnOneLineAndTheSentenceKeepsTwo)
 {
+    const LaidOut plain = tree();
     monitor->setModelName("MacBook Pro (16-inch, Nov 2023) Space Black Edition");
     monitor->setDeviceName("The Workshop Laptop of Somebody With A Very Long Name Indeed");
-    const Nodes all = nodes();
-    const auto texts = find(all, "Text", sections(all)[0]);
+    const LaidOut all = tree();
+    const auto texts = findAll(sections(all)[0], "Text");
     ASSERT_EQ(texts.size(), 4u); // the model, two badges, the device
-    const Node& model = all[texts[0]];
-    const Node& device = all[texts[3]];
-    EXPECT_TRUE(model.text.ends_with("\u2026")) << model.text;
-    EXPECT_EQ(model.text.find("\\n"), std::string::npos) << model.text;
-    EXPECT_GE(model.size, 17 * 0.9 - 0.01);
-    EXPECT_LT(model.size, 17);
-    EXPECT_TRUE(device.text.ends_with("\u2026")) << device.text;
-    EXPECT_GE(device.size, 11 * 0.85 - 0.01);
-    EXPECT_LT(device.size, 11);
-    EXPECT_EQ(all[texts[1]].text, "Apple Silicon") << "the badges stay whole";
-    EXPECT_LE(model.frame.right(), all[texts[1]].frame.left());
+    // One line shrunk by a factor is that much lower than the line of a name that fits.
+    const auto factor = [&](std::size_t i) { return texts[i]->frame.height() / findAll(sections(plain)[0], "Text")[i]->frame.height(); };
+    const std::string model = texts[0]->traits().label, device = texts[3]->traits().label;
+    EXPECT_TRUE(model.ends_with("\u2026")) << model;
+    EXPECT_EQ(model.find('\n'), std::string::npos) << model;
+    EXPECT_GE(factor(0), 0.9 - 1e-9);
+    EXPECT_LT(factor(0), 1);
+    EXPECT_TRUE(device.ends_with("\u2026")) << device;
+    EXPECT_GE(factor(3), 0.85 - 1e-9);
+    EXPECT_LT(factor(3), 1);
+    EXPECT_EQ(texts[1]->traits().label, "Apple Silicon") << "the badges stay whole";
+    EXPECT_LE(texts[0]->frame.right(), texts[1]->frame.left());
 
-    const auto card = find(all, "Text", sections(all)[1]);
+    const auto card = findAll(sections(all)[1], "Text");
     ASSERT_EQ(card.size(), 3u); // the figure, the title, the sentence
-    const std::string& sentence = all[card[2]].text;
+    const std::string sentence = card[2]->traits().label;
     EXPECT_TRUE(sentence.starts_with("Alimentazione")) << sentence;
-    EXPECT_NE(sentence.find("\\nNessun"), std::string::npos) << sentence;
-    EXPECT_GT(all[card[2]].frame.height(), 2 * 11) << "two lines of 11-point text";
+    EXPECT_NE(sentence.find("\nNessun"), std::string::npos) << sentence;
+    EXPECT_GT(card[2]->frame.height(), 2 * 11) << "two lines of 11-point text";
 }
 
 TEST_F(Panel, MainCardStandsOutFromTheGroundInBothAppearances)
 {
-    const Nodes all = nodes();
-    const QRectF card = all[sections(all)[1]].frame;
+    const QRectF card = sections(tree())[1].frame;
     const QPointF clear(card.right() - 6, card.center().y());
     // The ground is the window's, not the view's: lay the card's gray wash over one.
     const auto over = [&](ColorScheme scheme, int ground) {
@@ -261,8 +216,7 @@ TEST_F(Panel, ArcSpringsOnLevelChangesButRecoloursAtOnce)
     monitor->setPercentage(60);
     ViewHost host(body());
     draw(host, size, 0);
-    const Nodes all = parse(host.layoutDump());
-    const QPointF centre = all[find(all, "CircularProgressRing").front()].frame.center();
+    const QPointF centre = findAll(host.laidOut(), "CircularProgressRing").front()->frame.center();
 
     monitor->setPercentage(40);
     const QImage moving = draw(host, size, 0.1);
@@ -287,10 +241,10 @@ TEST_F(Panel, BoltPulsesWhileChargingAndTheClockRestsWithoutIt)
 
     monitor->setIsCharging(true);
     const QImage still = draw(host, size, 0); // the bolt appears and starts its pulse
-    const Nodes all = parse(host.layoutDump());
-    const auto bolt = std::find_if(all.begin(), all.end(), [](const Node& n) { return n.kind == "Image" && n.text == "bolt.fill"; });
-    ASSERT_NE(bolt, all.end());
-    const QRect area = QRectF(bolt->frame.topLeft() * 2, bolt->frame.size() * 2).adjusted(-8, -8, 8, 8).toRect();
+    const auto images = findAll(host.laidOut(), "Image");
+    const auto bolt = std::ranges::find_if(images, [](const LaidOut* image) { return image->traits().label == "bolt.fill"; });
+    ASSERT_NE(bolt, images.end());
+    const QRect area = QRectF((*bolt)->frame.topLeft() * 2, (*bolt)->frame.size() * 2).adjusted(-8, -8, 8, 8).toRect();
     EXPECT_TRUE(host.isAnimating(100));
     EXPECT_NE(draw(host, size, 0.8).copy(area), still.copy(area)) << "swollen";
     EXPECT_EQ(draw(host, size, 1.6).copy(area), still.copy(area)) << "back";

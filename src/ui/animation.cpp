@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 namespace ui {
@@ -26,9 +25,9 @@ constexpr double solveTolerance = 1e-12;
 // The fraction of its amplitude a spring keeps when it counts as settled.
 constexpr double settledFraction = 1e-3;
 
-double naturalFrequency(const Spring& spring)
+double naturalFrequency(double response)
 {
-    return 2 * std::numbers::pi / spring.response();
+    return 2 * std::numbers::pi / response;
 }
 
 double amplitude(SpringState state, double frequency)
@@ -58,7 +57,10 @@ double TimingCurve::solve(double progress) const
     double high = 1;
     t = progress;
     for (int i = 0; i < 100 && high - low > solveTolerance; ++i) {
-        (x.at(t) < progress ? low : high) = t;
+        if (x.at(t) < progress)
+            low = t;
+        else
+            high = t;
         t = (low + high) / 2;
     }
     return t;
@@ -84,20 +86,9 @@ double TimingCurve::slope(double progress) const
     return Cubic(y1_, y2_).derivative(t) / x.derivative(t);
 }
 
-Spring::Spring(double response, double dampingFraction, double blendDuration)
-    : response_(response), dampingFraction_(std::max(dampingFraction, 0.0)), blendDuration_(blendDuration)
+Spring::Spring(double response, double dampingFraction)
+    : response_(response), dampingFraction_(std::clamp(dampingFraction, 0.0, 1.0))
 {
-}
-
-double Spring::stiffness() const
-{
-    const double frequency = naturalFrequency(*this);
-    return frequency * frequency;
-}
-
-double Spring::damping() const
-{
-    return 4 * std::numbers::pi * dampingFraction_ / response_;
 }
 
 SpringState Spring::state(SpringState initial, double elapsed) const
@@ -106,32 +97,19 @@ SpringState Spring::state(SpringState initial, double elapsed) const
         return {};
     const double t = std::max(elapsed, 0.0);
     const double zeta = dampingFraction_;
-    const double w = naturalFrequency(*this);
+    const double w = naturalFrequency(response_);
     const double decayRate = zeta * w;
     const double decay = std::exp(-decayRate * t);
-    // From displacement x0 and velocity v0, every regime solves to
+    // From displacement x0 and velocity v0, both regimes solve to
     //   x = x0·C + (v0 + decayRate·x0)·S,  v = v0·C − (w²·x0 + decayRate·v0)·S,
-    // with C = decay·cos(wd·t), S = decay·sin(wd·t)/wd when under-damped, cosh and sinh with
-    // gamma when over-damped, and C = decay, S = decay·t at critical damping, which both tend to.
+    // with C = decay·cos(wd·t), S = decay·sin(wd·t)/wd when under-damped, and C = decay,
+    // S = decay·t at critical damping, which they tend to.
     double c = decay;
     double s = decay * t;
     if (zeta < 1) {
         const double wd = w * std::sqrt(1 - zeta * zeta);
         c = decay * std::cos(wd * t);
         s = decay * std::sin(wd * t) / wd;
-    } else if (zeta > 1) {
-        const double root = std::sqrt(zeta * zeta - 1);
-        const double gamma = w * root;
-        if (gamma * t < 1) {
-            c = decay * std::cosh(gamma * t);
-            s = decay * std::sinh(gamma * t) / gamma;
-        } else {
-            // cosh and sinh alone would overflow long before the decay underflows.
-            const double slow = std::exp(-w / (zeta + root) * t);
-            const double fast = std::exp(-(decayRate + gamma) * t);
-            c = (slow + fast) / 2;
-            s = (slow - fast) / (2 * gamma);
-        }
     }
     const double x0 = initial.displacement;
     const double v0 = initial.velocity;
@@ -142,38 +120,14 @@ bool Spring::hasSettled(SpringState initial, SpringState current) const
 {
     if (!(response_ > 0))
         return true;
-    const double w = naturalFrequency(*this);
+    const double w = naturalFrequency(response_);
     return amplitude(current, w) <= settledFraction * amplitude(initial, w);
 }
 
-double Spring::settlingDuration(SpringState initial) const
-{
-    const auto settledAt = [&](double t) { return hasSettled(initial, state(initial, t)); };
-    if (settledAt(0))
-        return 0;
-    if (dampingFraction_ == 0)
-        return std::numeric_limits<double>::infinity();
-    double low = 0;
-    double high = response_;
-    for (int i = 0; !settledAt(high); ++i) {
-        if (i == 64)
-            return std::numeric_limits<double>::infinity();
-        low = high;
-        high *= 2;
-    }
-    // Settling is monotonic in time, so halving finds its start.
-    for (int i = 0; i < 60; ++i) {
-        const double middle = (low + high) / 2;
-        (settledAt(middle) ? high : low) = middle;
-    }
-    return high;
-}
-
-Animation Animation::repeatForever(bool autoreverses) const
+Animation Animation::repeatForever() const
 {
     Animation repeating = *this;
-    repeating.repeatsForever_ = true;
-    repeating.autoreverses_ = autoreverses;
+    repeating.repeatsForever_ = std::holds_alternative<Timed>(motion_);
     return repeating;
 }
 
@@ -199,15 +153,6 @@ AnimatedValue::Sample run(const Animation::Motion& motion, double from, double t
     return {to + now.displacement, now.velocity, true};
 }
 
-// How long one repetition of `animation` lasts: its duration, or how long its spring takes to
-// settle from rest (the same for any distance).
-double repetitionDuration(const Animation& animation)
-{
-    if (const auto* timed = std::get_if<Animation::Timed>(&animation.motion()))
-        return timed->duration;
-    return std::get<Spring>(animation.motion()).settlingDuration({1, 0});
-}
-
 } // namespace
 
 AnimatedValue::Sample AnimatedValue::sample(double now) const
@@ -215,16 +160,15 @@ AnimatedValue::Sample AnimatedValue::sample(double now) const
     if (!animation_)
         return {target_, 0, false};
     const double elapsed = std::max(now - start_, 0.0);
-    if (!animation_->repeatsForever()) {
+    if (!animation_->repeatsForever())
         return run(animation_->motion(), from_, target_, initialVelocity_, elapsed);
-    }
-    if (!(legDuration_ > 0))
+    const double duration = std::get<Animation::Timed>(animation_->motion()).duration;
+    if (!(duration > 0))
         return {target_, 0, false};
-    // An undamped spring never settles, so its first run lasts for ever.
-    const double legs = std::isinf(legDuration_) ? 0 : std::floor(elapsed / legDuration_);
-    const bool back = animation_->autoreverses() && std::fmod(legs, 2) == 1;
+    const double legs = std::floor(elapsed / duration);
+    const bool back = std::fmod(legs, 2) == 1;
     const Sample leg = run(animation_->motion(), back ? target_ : from_, back ? from_ : target_, 0,
-                              elapsed - legs * legDuration_);
+                           elapsed - legs * duration);
     return {leg.value, leg.velocity, true};
 }
 
@@ -243,7 +187,6 @@ void AnimatedValue::set(double target, std::optional<Animation> animation, doubl
     start_ = now;
     target_ = target;
     animation_ = animation;
-    legDuration_ = animation->repeatsForever() ? repetitionDuration(*animation) : 0;
 }
 
 double AnimatedValue::value(double now) const

@@ -21,8 +21,6 @@ public:
     {
     }
 
-    static constexpr TimingCurve linear() { return {0, 0, 1, 1}; }
-    static constexpr TimingCurve easeIn() { return {0.42, 0, 1, 1}; }
     static constexpr TimingCurve easeOut() { return {0, 0, 0.58, 1}; }
     static constexpr TimingCurve easeInOut() { return {0.42, 0, 0.58, 1}; }
 
@@ -31,8 +29,6 @@ public:
 
     // The curve's steepness at `progress`: how fast the value moves per unit of progress.
     double slope(double progress) const;
-
-    friend bool operator==(const TimingCurve&, const TimingCurve&) = default;
 
 private:
     static constexpr double clampUnit(double x) { return x < 0 ? 0 : x > 1 ? 1 : x; }
@@ -50,23 +46,14 @@ private:
 struct SpringState {
     double displacement = 0;
     double velocity = 0;
-    friend bool operator==(const SpringState&, const SpringState&) = default;
 };
 
 // A damped spring of unit mass: stiffness (2π / response)², damping 4π × dampingFraction /
-// response. A fraction below 1 overshoots, 1 is critically damped, above 1 creeps in; 0 never
-// stops. A response of 0 or less arrives at once.
-// The blend duration is only kept: a retargeted spring always takes over the position and velocity
-// at once.
+// response. A fraction below 1 overshoots; 1, or more, comes to rest without; 0 never stops.
+// A response of 0 or less arrives at once.
 class Spring {
 public:
-    Spring(double response, double dampingFraction, double blendDuration = 0);
-
-    double response() const { return response_; }
-    double dampingFraction() const { return dampingFraction_; }
-    double blendDuration() const { return blendDuration_; }
-    double stiffness() const;
-    double damping() const;
+    Spring(double response, double dampingFraction);
 
     // The exact state `elapsed` seconds after starting from `initial`.
     SpringState state(SpringState initial, double elapsed) const;
@@ -76,54 +63,39 @@ public:
     // was. Damping never lets the amplitude grow back, so a settled spring stays settled.
     bool hasSettled(SpringState initial, SpringState current) const;
 
-    // How long motion from `initial` takes to settle; infinite without damping.
-    double settlingDuration(SpringState initial) const;
-
-    friend bool operator==(const Spring&, const Spring&) = default;
-
 private:
     double response_;
     double dampingFraction_;
-    double blendDuration_;
 };
 
 // How a change moves from the old value to the new: along a timing curve over a duration, or on a
-// spring; optionally over and over.
+// spring. A timed one may repeat for ever, running back every other time.
 class Animation {
 public:
     struct Timed {
         TimingCurve curve;
         double duration;
-        friend bool operator==(const Timed&, const Timed&) = default;
     };
     using Motion = std::variant<Timed, Spring>;
 
-    static Animation timingCurve(TimingCurve curve, double duration) { return Animation(Timed{curve, duration}); }
-    static Animation linear(double duration) { return timingCurve(TimingCurve::linear(), duration); }
-    static Animation easeIn(double duration) { return timingCurve(TimingCurve::easeIn(), duration); }
-    static Animation easeOut(double duration) { return timingCurve(TimingCurve::easeOut(), duration); }
-    static Animation easeInOut(double duration) { return timingCurve(TimingCurve::easeInOut(), duration); }
-    static Animation spring(double response, double dampingFraction, double blendDuration = 0)
+    static Animation easeOut(double duration) { return Animation(Timed{TimingCurve::easeOut(), duration}); }
+    static Animation easeInOut(double duration) { return Animation(Timed{TimingCurve::easeInOut(), duration}); }
+    static Animation spring(double response, double dampingFraction)
     {
-        return Animation(Spring(response, dampingFraction, blendDuration));
+        return Animation(Spring(response, dampingFraction));
     }
 
-    // This animation repeated without end: each repetition runs it once; with `autoreverses`
-    // every other one runs it back from the new value to the old.
-    Animation repeatForever(bool autoreverses = true) const;
+    // This timed animation back and forth without end.
+    Animation repeatForever() const;
 
     const Motion& motion() const { return motion_; }
     bool repeatsForever() const { return repeatsForever_; }
-    bool autoreverses() const { return autoreverses_; }
-
-    friend bool operator==(const Animation&, const Animation&) = default;
 
 private:
     explicit Animation(Motion motion) : motion_(motion) {}
 
     Motion motion_;
     bool repeatsForever_ = false;
-    bool autoreverses_ = false;
 };
 
 // A number that moves to each new target as an animation says, sampled at any time.
@@ -163,7 +135,6 @@ private:
     double start_ = 0;
     double from_ = 0;
     double initialVelocity_ = 0;
-    double legDuration_ = 0;
 };
 
 } // namespace ui

@@ -4,16 +4,17 @@
 #include "ui/view_state.h"
 
 namespace ui {
+namespace {
 
 // A resolved button: its styled body for this render, the key of its pressed state, its action.
 class ButtonNode final : public ViewNode {
 public:
-    ButtonNode(View body, std::string pressedKey, std::function<void()> action)
+    ButtonNode(View body, StateKey pressedKey, std::function<void()> action)
         : body_(std::move(body)), pressedKey_(std::move(pressedKey)), action_(std::move(action))
     {
     }
 
-    std::string kind() const override { return "Button"; }
+    std::string_view kind() const override { return "Button"; }
     std::vector<View> children() const override { return {body_}; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
@@ -23,21 +24,17 @@ public:
     {
         return layout.sizeOf(body_, proposal);
     }
-
-    const std::string& pressedKey() const { return pressedKey_; }
-    void run() const
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override
     {
-        if (action_)
-            action_();
+        traits.pressedState = pressedKey_;
+        traits.action = action_;
     }
 
 private:
     View body_;
-    std::string pressedKey_;
+    StateKey pressedKey_;
     std::function<void()> action_;
 };
-
-namespace {
 
 class UnresolvedButton final : public ViewNode {
 public:
@@ -46,13 +43,12 @@ public:
     {
     }
 
-    std::string kind() const override { return "Button"; }
+    std::string_view kind() const override { return "Button"; }
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; } // resolved before layout
     std::optional<View> resolve(ResolveContext& context) const override
     {
-        const std::string key = context.path + "#pressed";
-        const bool isPressed = context.store.at(key, false);
-        return View(std::make_shared<ButtonNode>(style_(label_, isPressed), key, action_));
+        const bool isPressed = context.state("pressed", false);
+        return View(std::make_shared<ButtonNode>(style_(label_, isPressed), context.key("pressed"), action_));
     }
 
 private:
@@ -66,21 +62,6 @@ private:
 View Button(std::function<void()> action, View label, ButtonStyle style)
 {
     return View(std::make_shared<UnresolvedButton>(std::move(action), std::move(label), std::move(style)));
-}
-
-const ButtonNode* asButton(const ViewNode& node)
-{
-    return dynamic_cast<const ButtonNode*>(&node);
-}
-
-const std::string& pressedKey(const ButtonNode& button)
-{
-    return button.pressedKey();
-}
-
-void runAction(const ButtonNode& button)
-{
-    button.run();
 }
 
 } // namespace ui

@@ -12,10 +12,4 @@ using ButtonStyle = std::function<View(View label, bool isPressed)>;
 // Runs `action` on the UI thread when a press on it is released over it.
 View Button(std::function<void()> action, View label, ButtonStyle style);
 
-// What the host needs to press a laid-out button: its state key and its action.
-class ButtonNode;
-const ButtonNode* asButton(const ViewNode& node);
-const std::string& pressedKey(const ButtonNode& button);
-void runAction(const ButtonNode& button);
-
 } // namespace ui

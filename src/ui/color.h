@@ -34,8 +34,6 @@ public:
     // The concrete colour in an appearance.
     QColor resolve(ColorScheme scheme) const;
 
-    Name name() const { return name_; }
-
     friend bool operator==(const Color&, const Color&) = default;
 
 private:
@@ -48,20 +46,9 @@ private:
     double opacity_ = 1;
 };
 
-// A point in a view's bounds in units of its size: (0, 0) top leading, (1, 1) bottom trailing.
-struct UnitPoint {
-    double x = 0;
-    double y = 0;
-    static constexpr UnitPoint topLeading() { return {0, 0}; }
-    static constexpr UnitPoint bottomTrailing() { return {1, 1}; }
-    friend bool operator==(const UnitPoint&, const UnitPoint&) = default;
-};
-
-// Colour stops spread evenly from `start` to `end`.
+// Colour stops spread evenly from the top-leading corner to the bottom-trailing one.
 struct LinearGradient {
     std::vector<Color> stops;
-    UnitPoint start = UnitPoint::topLeading();
-    UnitPoint end = UnitPoint::bottomTrailing();
     friend bool operator==(const LinearGradient&, const LinearGradient&) = default;
 };
 

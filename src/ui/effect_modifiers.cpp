@@ -9,14 +9,11 @@
 namespace ui {
 namespace {
 
-// Strokes centred on outlines and round caps reach past the frames of their shapes.
-constexpr double strokeAllowance = 8;
-
 // The part of the content worth a layer: where its ink may lie, and, when only part of the
 // window is being painted, only what can reach that part through the effect.
 QRectF layerBounds(const QPainter& painter, const LaidOut& laidOut, double reach)
 {
-    QRectF bounds = inkBounds(laidOut).adjusted(-strokeAllowance, -strokeAllowance, strokeAllowance, strokeAllowance);
+    QRectF bounds = inkBounds(laidOut);
     if (painter.hasClipping())
         bounds = bounds.intersected(painter.clipBoundingRect().adjusted(-reach, -reach, reach, reach));
     return bounds;
@@ -42,7 +39,7 @@ public:
     {
     }
 
-    std::string kind() const override { return "shadow"; }
+    std::string_view kind() const override { return "shadow"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
         const double reach = 2 * radius_ + std::abs(offset_.x()) + std::abs(offset_.y());
@@ -63,7 +60,7 @@ class BlurNode final : public ContentModifier<BlurNode> {
 public:
     BlurNode(View content, double radius) : ContentModifier(std::move(content)), radius_(radius) {}
 
-    std::string kind() const override { return "blur"; }
+    std::string_view kind() const override { return "blur"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
         const QRectF bounds = layerBounds(context.painter, laidOut, 2 * radius_);
@@ -80,7 +77,7 @@ class OpacityNode final : public ContentModifier<OpacityNode> {
 public:
     OpacityNode(View content, double opacity) : ContentModifier(std::move(content)), opacity_(opacity) {}
 
-    std::string kind() const override { return "opacity"; }
+    std::string_view kind() const override { return "opacity"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
         context.painter.save();
@@ -101,7 +98,7 @@ public:
     {
     }
 
-    std::string kind() const override { return degrees_ != 0 ? "rotationEffect" : "scaleEffect"; }
+    std::string_view kind() const override { return degrees_ != 0 ? "rotationEffect" : "scaleEffect"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
         QPainter& painter = context.painter;

@@ -36,8 +36,31 @@ Box boxFor(double radius)
     return {reach, std::clamp(edge, 0.0, 1.0)};
 }
 
-// Premultiplied alpha, red, green and blue as one vector, so that a pass moves all four at once.
-using Pixel = float __attribute__((vector_size(16)));
+// Premultiplied alpha, red, green and blue, moved together through every pass.
+struct Pixel {
+    std::array<float, 4> channels{};
+
+    float operator[](std::size_t i) const { return channels[i]; }
+    Pixel& operator+=(const Pixel& other)
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+            channels[i] += other.channels[i];
+        return *this;
+    }
+    friend Pixel operator+(Pixel a, const Pixel& b) { return a += b; }
+    friend Pixel operator-(Pixel a, const Pixel& b)
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+            a.channels[i] -= b.channels[i];
+        return a;
+    }
+    friend Pixel operator*(Pixel a, float factor)
+    {
+        for (float& channel : a.channels)
+            channel *= factor;
+        return a;
+    }
+};
 
 // One pass along a line whose first and last reach + 1 pixels are zero guards.
 void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
@@ -152,7 +175,8 @@ QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < width; ++x) {
             const QRgb p = row[x];
-            pixels[size_t(y) * size_t(width) + size_t(x)] = Pixel{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))};
+            pixels[size_t(y) * size_t(width) + size_t(x)] =
+                Pixel{{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))}};
         }
     }
     blurRows(pixels, width, height, box);

@@ -25,8 +25,6 @@ public:
     }
 
     void setColorScheme(ColorScheme scheme);
-    ColorScheme colorScheme() const { return scheme_; }
-    std::string layoutDump() { return host_.layoutDump(); }
 
     // Asks for a full render: something the views read has changed.
     void invalidate();

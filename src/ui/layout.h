@@ -3,7 +3,6 @@
 #include "ui/view.h"
 
 #include <cstddef>
-#include <string>
 #include <unordered_map>
 
 namespace ui {
@@ -12,16 +11,24 @@ namespace ui {
 struct LaidOut {
     View view;
     QRectF frame;
-    std::string path;
+    ViewPath path;
     std::vector<LaidOut> children;
     QRectF extent; // the union of this frame and every descendant's
+
+    std::string_view kind() const { return view.node().kind(); }
+    ViewTraits traits() const
+    {
+        ViewTraits traits;
+        view.node().describeTraits(traits, *this);
+        return traits;
+    }
 };
 
 // One layout pass. A node's answer to a proposal is computed once and remembered for the pass.
 class Layout {
 public:
     QSizeF sizeOf(const View& view, const ProposedSize& proposal);
-    LaidOut place(const View& view, const QRectF& frame, const std::string& path);
+    LaidOut place(const View& view, const QRectF& frame, const ViewPath& path);
 
 private:
     struct Key {
@@ -37,19 +44,10 @@ private:
     std::unordered_map<Key, QSizeF, KeyHash> sizes_;
 };
 
-// The union of the frames of a laid-out view and all it holds.
-inline QRectF inkBounds(const LaidOut& node)
-{
-    return node.extent;
-}
-
 // Proposes `size` to the root and centres the root in it.
 LaidOut layOut(const View& root, QSizeF size, Layout& layout);
 
-// One line per view: its kind, frame and, for text, the string and the font size it ends with.
-std::string dump(const LaidOut& tree, Layout& layout);
-
-// The path of a child: the parent's path, the child's index and its kind.
-std::string childPath(const std::string& parent, std::size_t index, const View& child);
+// The views of a kind in the tree at `root`, the root included, in painting order.
+std::vector<const LaidOut*> findAll(const LaidOut& root, std::string_view kind);
 
 } // namespace ui

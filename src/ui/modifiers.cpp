@@ -2,7 +2,6 @@
 // and those that only set something for their content: foreground colour, appearing.
 #include "ui/modifiers.h"
 
-#include "ui/on_appear.h"
 #include "ui/paint_context.h"
 
 #include <algorithm>
@@ -26,7 +25,7 @@ public:
         trailing_ = edges & edges::trailing ? length : 0;
     }
 
-    std::string kind() const override { return "padding"; }
+    std::string_view kind() const override { return "padding"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         const QSizeF inner = layout.sizeOf(content(), {shrunk(proposal.width, leading_ + trailing_),
@@ -50,7 +49,7 @@ public:
     {
     }
 
-    std::string kind() const override { return "frame"; }
+    std::string_view kind() const override { return "frame"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         const QSizeF inner = layout.sizeOf(content(), {width_ ? width_ : proposal.width, height_ ? height_ : proposal.height});
@@ -76,7 +75,7 @@ public:
     {
     }
 
-    std::string kind() const override { return "fixedSize"; }
+    std::string_view kind() const override { return "fixedSize"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         return layout.sizeOf(content(), proposed(proposal));
@@ -100,7 +99,7 @@ public:
     {
     }
 
-    std::string kind() const override { return behind_ ? "background" : "overlay"; }
+    std::string_view kind() const override { return behind_ ? "background" : "overlay"; }
     std::vector<View> children() const override
     {
         return behind_ ? std::vector{decoration_, content_} : std::vector{content_, decoration_};
@@ -130,7 +129,7 @@ class ForegroundNode final : public ContentModifier<ForegroundNode> {
 public:
     ForegroundNode(View content, Color color) : ContentModifier(std::move(content)), color_(color) {}
 
-    std::string kind() const override { return "foregroundColor"; }
+    std::string_view kind() const override { return "foregroundColor"; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
         const auto outer = std::exchange(context.foreground, color_);
@@ -140,6 +139,22 @@ public:
 
 private:
     Color color_;
+};
+
+// Marks a place in the tree whose first appearance runs an action; the host finds these
+// after each render and runs the new ones.
+class OnAppearNode final : public ContentModifier<OnAppearNode> {
+public:
+    OnAppearNode(View content, std::function<void()> action)
+        : ContentModifier(std::move(content)), action_(std::move(action))
+    {
+    }
+
+    std::string_view kind() const override { return "onAppear"; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.onAppear = action_; }
+
+private:
+    std::function<void()> action_;
 };
 
 } // namespace

@@ -19,6 +19,13 @@ struct PaintContext {
     Color foregroundOr(Color fallback) const { return foreground.value_or(fallback); }
 };
 
+// Where a laid-out view may leave ink: strokes, shadows and glows reach past the frames.
+inline QRectF inkBounds(const LaidOut& laidOut)
+{
+    constexpr double reach = 16;
+    return laidOut.extent.adjusted(-reach, -reach, reach, reach);
+}
+
 void paintChildren(PaintContext& context, const LaidOut& laidOut);
 void paintTree(PaintContext& context, const LaidOut& laidOut);
 

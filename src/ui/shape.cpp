@@ -8,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <vector>
 
 namespace ui {
 namespace {
@@ -18,33 +17,6 @@ constexpr double degrees = std::numbers::pi / 180;
 // How far a continuous corner's easing reaches past a circular one: the corner spans
 // (1 + smoothing) × radius along each edge, 1.528 × radius as in the common continuous corners.
 constexpr double cornerSmoothing = 0.528;
-
-struct Cubic {
-    QPointF p0, p1, p2, p3;
-};
-
-QPointF pointAt(const Cubic& c, double t)
-{
-    const double u = 1 - t;
-    return u * u * u * c.p0 + 3 * u * u * t * c.p1 + 3 * u * t * t * c.p2 + t * t * t * c.p3;
-}
-
-// de Casteljau: the exact part of `c` between parameters t0 < t1.
-Cubic subCubic(const Cubic& c, double t0, double t1)
-{
-    const auto head = [](const Cubic& whole, double t) {
-        const QPointF a = whole.p0 + (whole.p1 - whole.p0) * t, b = whole.p1 + (whole.p2 - whole.p1) * t,
-                      e = whole.p2 + (whole.p3 - whole.p2) * t;
-        const QPointF ab = a + (b - a) * t, be = b + (e - b) * t;
-        return Cubic{whole.p0, a, ab, ab + (be - ab) * t};
-    };
-    const auto tail = [&](const Cubic& whole, double t) {
-        const Cubic reversed = head({whole.p3, whole.p2, whole.p1, whole.p0}, 1 - t);
-        return Cubic{reversed.p3, reversed.p2, reversed.p1, reversed.p0};
-    };
-    const Cubic left = head(c, t1);
-    return t1 > 0 ? tail(left, t0 / t1) : left;
-}
 
 // A circular arc of `sweep` radians as one cubic, from `start` leaving along unit `startTangent`
 // to `end` arriving along unit `endTangent`.
@@ -152,72 +124,6 @@ QPainterPath roundedRectanglePath(const QRectF& r, double requestedRadius)
     return path;
 }
 
-// A piece of a path with a table from length to curve parameter, so that trimming can cut at
-// exact fractions of the length.
-struct Segment {
-    Cubic curve;
-    bool isLine = false;
-    bool startsSubpath = false;
-    std::vector<double> lengths; // lengths[i]: length up to parameter i / (size - 1)
-    double length() const { return lengths.back(); }
-};
-
-// Fine enough that lengths along a quarter circle are off by about 1e-4 of themselves.
-constexpr int lengthSteps = 32;
-
-Segment makeSegment(const Cubic& curve, bool isLine, bool startsSubpath)
-{
-    Segment segment{curve, isLine, startsSubpath, {0.0}};
-    if (isLine) {
-        segment.lengths.push_back(std::hypot(curve.p3.x() - curve.p0.x(), curve.p3.y() - curve.p0.y()));
-        return segment;
-    }
-    QPointF previous = curve.p0;
-    for (int i = 1; i <= lengthSteps; ++i) {
-        const QPointF point = pointAt(curve, double(i) / lengthSteps);
-        segment.lengths.push_back(segment.lengths.back() + std::hypot(point.x() - previous.x(), point.y() - previous.y()));
-        previous = point;
-    }
-    return segment;
-}
-
-double parameterAt(const Segment& segment, double length)
-{
-    const auto& lengths = segment.lengths;
-    const auto upper = std::upper_bound(lengths.begin(), lengths.end(), length);
-    if (upper == lengths.end())
-        return 1;
-    const size_t i = size_t(upper - lengths.begin()) - 1;
-    const double step = lengths[i + 1] - lengths[i];
-    const double within = step > 0 ? (length - lengths[i]) / step : 0;
-    return (double(i) + within) / double(lengths.size() - 1);
-}
-
-std::vector<Segment> segmentsOf(const QPainterPath& path)
-{
-    std::vector<Segment> segments;
-    QPointF current;
-    bool subpathStart = true;
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element element = path.elementAt(i);
-        if (element.isMoveTo()) {
-            current = element;
-            subpathStart = true;
-        } else if (element.isLineTo()) {
-            segments.push_back(makeSegment({current, current, element, element}, true, subpathStart));
-            current = element;
-            subpathStart = false;
-        } else if (element.isCurveTo() && i + 2 < path.elementCount()) {
-            const QPointF end = path.elementAt(i + 2);
-            segments.push_back(makeSegment({current, element, path.elementAt(i + 1), end}, false, subpathStart));
-            current = end;
-            subpathStart = false;
-            i += 2;
-        }
-    }
-    return segments;
-}
-
 } // namespace
 
 QPainterPath shapePath(const Shape& shape, const QRectF& bounds)
@@ -232,49 +138,20 @@ QPainterPath shapePath(const Shape& shape, const QRectF& bounds)
     return {};
 }
 
-QPainterPath trimmedPath(const QPainterPath& path, double from, double to)
+QPainterPath circleArc(const QRectF& bounds, double from, double to)
 {
     from = std::clamp(from, 0.0, 1.0);
     to = std::clamp(to, 0.0, 1.0);
-    if (!(from < to))
+    if (!(from < to) || !(bounds.width() > 0 && bounds.height() > 0))
         return {};
-    if (from == 0 && to == 1)
-        return path;
-
-    const std::vector<Segment> segments = segmentsOf(path);
-    double total = 0;
-    for (const Segment& segment : segments)
-        total += segment.length();
-    if (!(total > 0))
-        return {};
-
-    const double first = from * total, last = to * total;
-    QPainterPath trimmed;
-    bool joined = false; // whether the next piece continues the trimmed path's current point
-    double position = 0;
-    for (const Segment& segment : segments) {
-        const double start = position;
-        position += segment.length();
-        if (segment.startsSubpath)
-            joined = false;
-        const double low = std::max(first, start) - start, high = std::min(last, position) - start;
-        if (!(low < high))
-            continue;
-        const Cubic piece = segment.isLine
-            ? Cubic{segment.curve.p0 + (segment.curve.p3 - segment.curve.p0) * (low / segment.length()), {}, {},
-                    segment.curve.p0 + (segment.curve.p3 - segment.curve.p0) * (high / segment.length())}
-            : subCubic(segment.curve, parameterAt(segment, low), parameterAt(segment, high));
-        if (!joined)
-            trimmed.moveTo(piece.p0);
-        joined = true;
-        if (segment.isLine)
-            trimmed.lineTo(piece.p3);
-        else
-            trimmed.cubicTo(piece.p1, piece.p2, piece.p3);
-        if (position >= last)
-            break;
-    }
-    return trimmed;
+    const double diameter = std::min(bounds.width(), bounds.height());
+    QRectF square(0, 0, diameter, diameter);
+    square.moveCenter(bounds.center());
+    // Qt's angles turn anticlockwise on screen; ours run clockwise from 3 o'clock.
+    QPainterPath arc;
+    arc.arcMoveTo(square, -360 * from);
+    arc.arcTo(square, -360 * from, -360 * (to - from));
+    return arc;
 }
 
 QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme)
@@ -286,10 +163,7 @@ QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme)
         return {};
     if (gradient.stops.size() == 1)
         return QBrush(gradient.stops.front().resolve(scheme));
-    const auto pointFor = [&](UnitPoint unit) {
-        return QPointF(bounds.left() + unit.x * bounds.width(), bounds.top() + unit.y * bounds.height());
-    };
-    QLinearGradient linear(pointFor(gradient.start), pointFor(gradient.end));
+    QLinearGradient linear(bounds.topLeft(), bounds.bottomRight());
     const double last = double(gradient.stops.size() - 1);
     for (size_t i = 0; i < gradient.stops.size(); ++i)
         linear.setColorAt(double(i) / last, gradient.stops[i].resolve(scheme));
@@ -309,7 +183,8 @@ void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, cons
 void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
                  ColorScheme scheme, double trimFrom, double trimTo)
 {
-    const QPainterPath path = trimmedPath(shapePath(shape, bounds), trimFrom, trimTo);
+    const bool whole = trimFrom <= 0 && trimTo >= 1;
+    const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
     if (path.isEmpty() || !(style.lineWidth > 0))
         return;
     QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, style.join);

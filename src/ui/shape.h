@@ -40,17 +40,16 @@ struct StrokeStyle {
     friend bool operator==(const StrokeStyle&, const StrokeStyle&) = default;
 };
 
-// The stretch of `path` between two fractions of its length, as exact sub-curves. Fractions are
-// clamped to 0...1; from >= to gives an empty path; 0...1 gives `path` itself, still closed.
-QPainterPath trimmedPath(const QPainterPath& path, double from, double to);
+// The part of the circle inscribed in `bounds` between two fractions of its length, clockwise
+// from 3 o'clock. Fractions are clamped to 0...1; from >= to gives an empty path.
+QPainterPath circleArc(const QRectF& bounds, double from, double to);
 
-// A brush for `paint` over `bounds`: a plain colour, or a linear gradient from the start to the
-// end unit point of the bounds with its stops spread evenly.
+// A brush for `paint` over `bounds`: a plain colour, or a linear gradient across the bounds.
 QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme);
 
 void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, ColorScheme scheme);
 
-// Strokes the outline centred on it, trimmed to trimFrom...trimTo of its length.
+// Strokes the outline centred on it; trimmed short of 0...1, a circle's arc instead.
 void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
                  ColorScheme scheme, double trimFrom = 0, double trimTo = 1);
 

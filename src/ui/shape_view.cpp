@@ -14,7 +14,7 @@ public:
     {
     }
 
-    std::string kind() const override
+    std::string_view kind() const override
     {
         switch (shape_.kind) {
         case ShapeKind::Circle: return "Circle";

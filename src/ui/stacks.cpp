@@ -13,6 +13,8 @@ namespace {
 
 constexpr double unbounded = std::numeric_limits<double>::infinity();
 
+enum class Axis { Horizontal, Vertical };
+
 class StackNode final : public ViewNode {
 public:
     StackNode(Axis axis, Alignment alignment, double spacing, std::vector<View> children)
@@ -20,7 +22,7 @@ public:
     {
     }
 
-    std::string kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
+    std::string_view kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
     std::vector<View> children() const override { return children_; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
@@ -47,11 +49,7 @@ public:
         const double crossStart = crossOf(frame.topLeft());
         const double crossLength = crossOf(frame.size());
         for (const QSizeF& size : sizes) {
-            double offset = 0;
-            if (alignment_ == Alignment::Center)
-                offset = (crossLength - crossOf(size)) / 2;
-            else if (alignment_ == Alignment::Trailing)
-                offset = crossLength - crossOf(size);
+            const double offset = alignment_ == Alignment::Center ? (crossLength - crossOf(size)) / 2 : 0;
             const QPointF origin = axis_ == Axis::Vertical ? QPointF(crossStart + offset, position)
                                                            : QPointF(position, crossStart + offset);
             frames.emplace_back(origin, size);
@@ -141,7 +139,7 @@ class ZStackNode final : public ViewNode {
 public:
     explicit ZStackNode(std::vector<View> children) : children_(std::move(children)) {}
 
-    std::string kind() const override { return "ZStack"; }
+    std::string_view kind() const override { return "ZStack"; }
     std::vector<View> children() const override { return children_; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
@@ -174,7 +172,7 @@ class SpacerNode final : public ViewNode {
 public:
     explicit SpacerNode(double minLength) : minLength_(minLength) {}
 
-    std::string kind() const override { return "Spacer"; }
+    std::string_view kind() const override { return "Spacer"; }
     bool isSpacer() const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
@@ -188,7 +186,7 @@ private:
 
 class DividerNode final : public ViewNode {
 public:
-    std::string kind() const override { return "Divider"; }
+    std::string_view kind() const override { return "Divider"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
         const double width = proposal.width && std::isfinite(*proposal.width) ? *proposal.width : 0;
@@ -198,26 +196,6 @@ public:
     {
         context.painter.fillRect(laidOut.frame, Color::primary().opacity(0.1).resolve(context.scheme));
     }
-};
-
-class BranchNode final : public ViewNode {
-public:
-    BranchNode(bool condition, View chosen) : condition_(condition), chosen_(std::move(chosen)) {}
-
-    std::string kind() const override { return condition_ ? "if.then" : "if.else"; }
-    std::vector<View> children() const override { return {chosen_}; }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return std::make_shared<BranchNode>(condition_, children.at(0));
-    }
-    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
-    {
-        return layout.sizeOf(chosen_, proposal);
-    }
-
-private:
-    bool condition_;
-    View chosen_;
 };
 
 } // namespace
@@ -245,11 +223,6 @@ View Spacer(double minLength)
 View Divider()
 {
     return View(std::make_shared<DividerNode>());
-}
-
-View If(bool condition, View then, View otherwise)
-{
-    return View(std::make_shared<BranchNode>(condition, condition ? std::move(then) : std::move(otherwise)));
 }
 
 } // namespace ui

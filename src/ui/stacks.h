@@ -6,7 +6,7 @@
 
 namespace ui {
 
-enum class Alignment { Leading, Center, Trailing };
+enum class Alignment { Leading, Center };
 
 // Children side by side along an axis, `spacing` apart (absent: the default of 8), aligned on
 // the other axis.
@@ -29,9 +29,6 @@ View Spacer(double minLength = 8);
 
 // A hairline across a vertical stack.
 View Divider();
-
-// One of two views by a condition; each branch keeps its own view state.
-View If(bool condition, View then, View otherwise = View());
 
 inline constexpr double defaultSpacing = 8;
 

@@ -34,6 +34,16 @@ bool fontInstalled()
     return installed;
 }
 
+// The icon font, without fallback to other fonts.
+QFont symbolFont(int pixelSize)
+{
+    QFont font(fontFamily);
+    font.setPixelSize(std::max(1, pixelSize));
+    // A missing glyph must show as nothing, never as a letter of some other font.
+    font.setStyleStrategy(QFont::NoFontMerging);
+    return font;
+}
+
 Symbol measured(char32_t glyph, bool quarterTurn)
 {
     // Large enough that hinting and rounding do not move the measurements.
@@ -60,15 +70,6 @@ Symbol measured(char32_t glyph, bool quarterTurn)
 }
 
 } // namespace
-
-QFont symbolFont(int pixelSize)
-{
-    QFont font(fontFamily);
-    font.setPixelSize(std::max(1, pixelSize));
-    // A missing glyph must show as nothing, never as a letter of some other font.
-    font.setStyleStrategy(QFont::NoFontMerging);
-    return font;
-}
 
 std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn)
 {

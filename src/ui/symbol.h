@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QRectF>
 #include <QSizeF>
 
@@ -30,9 +29,6 @@ struct Symbol {
 // show no image rather than a placeholder box. Call on the GUI thread once a QGuiApplication
 // exists.
 std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn);
-
-// The icon font, without fallback to other fonts.
-QFont symbolFont(int pixelSize);
 
 // The symbol's box, and its ink within that box, when drawn with the font at `pixelSize`.
 QSizeF symbolSize(const Symbol& symbol, qreal pixelSize);

@@ -4,9 +4,6 @@
 #include "ui/paint_context.h"
 #include "ui/text_measure.h"
 
-#include <QFontMetricsF>
-
-#include <sstream>
 
 namespace ui {
 namespace {
@@ -18,7 +15,7 @@ public:
     {
     }
 
-    std::string kind() const override { return "Text"; }
+    std::string_view kind() const override { return "Text"; }
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
@@ -27,7 +24,7 @@ public:
 
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
-        const TextMeasure& measured = measure({laidOut.frame.width(), laidOut.frame.height()});
+        const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
         QPainter& painter = context.painter;
         painter.save();
         painter.setFont(font_.qfont());
@@ -39,20 +36,18 @@ public:
         painter.restore();
     }
 
-    std::string describe(const LaidOut& laidOut, Layout&) const override
+    // The lines as laid out, line breaks and all.
+    void describeTraits(ViewTraits& traits, const LaidOut& laidOut) const override
     {
-        const TextMeasure& measured = measure({laidOut.frame.width(), laidOut.frame.height()});
-        std::ostringstream out;
+        const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
         QStringList lines;
         for (const auto& line : measured.lines)
             lines << line;
-        // One dump line per view: line breaks are written as \n.
-        out << '"' << lines.join(QStringLiteral("\\n")).toStdString() << "\" size " << std::round(font_.size * measured.scale * 100) / 100;
-        return out.str();
+        traits.label = lines.join(QLatin1Char('\n')).toStdString();
     }
 
 private:
-    const TextMeasure& measure(const ProposedSize& proposal) const
+    TextMeasure measure(const ProposedSize& proposal) const
     {
         // Rounding the offer keeps a text laid out in its own frame from measuring again.
         const auto offer = [](std::optional<double> length) {
@@ -75,7 +70,7 @@ public:
     {
     }
 
-    std::string kind() const override { return "Image"; }
+    std::string_view kind() const override { return "Image"; }
 
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override
     {
@@ -89,7 +84,7 @@ public:
                                  color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
     }
 
-    std::string describe(const LaidOut&, Layout&) const override { return '"' + name_ + '"'; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.label = name_; }
 
 private:
     std::string name_;

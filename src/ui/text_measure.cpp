@@ -13,6 +13,7 @@ namespace ui {
 namespace {
 
 std::size_t measured = 0;
+std::uint64_t frame = 0;
 
 struct Lines {
     std::vector<QString> texts;
@@ -41,9 +42,9 @@ Lines wrap(const QString& text, const QFont& font, double width)
     return lines;
 }
 
-TextMeasure set(const TextRequest& request)
+// How the request's text is set: a pure function, which `measureText` remembers.
+TextMeasure typeset(const TextRequest& request)
 {
-    ++measured;
     const QFont font = request.font.qfont();
     const QFontMetricsF metrics(font);
     const double lineHeight = metrics.height();
@@ -70,7 +71,10 @@ TextMeasure set(const TextRequest& request)
             for (int i = 0; i < 12; ++i) {
                 const double middle = (low + high) / 2;
                 auto [tried, triedAllowed] = attempt(middle);
-                (int(tried.texts.size()) <= triedAllowed ? low : high) = middle;
+                if (int(tried.texts.size()) <= triedAllowed)
+                    low = middle;
+                else
+                    high = middle;
             }
         }
         scale = low;
@@ -136,21 +140,36 @@ struct KeyHash {
     }
 };
 
+struct Remembered {
+    TextMeasure measure;
+    std::uint64_t lastFrame;
+};
+
+// Text, fonts and offers of the panels on screen: a few hundred entries.
+std::unordered_map<Key, Remembered, KeyHash>& cache()
+{
+    static std::unordered_map<Key, Remembered, KeyHash> remembered;
+    return remembered;
+}
+
 } // namespace
 
-const TextMeasure& measureText(const TextRequest& request)
+TextMeasure measureText(const TextRequest& request)
 {
-    // Text, fonts and offers of one panel: a few hundred entries at most. Emptied when full,
-    // which costs one pass of measuring again.
-    static std::unordered_map<Key, TextMeasure, KeyHash> cache;
-    constexpr std::size_t capacity = 2048;
     Key key{request.text, request.font, request.lineLimit, request.minimumScaleFactor, hundredths(request.width),
             hundredths(request.height)};
-    if (const auto found = cache.find(key); found != cache.end())
-        return found->second;
-    if (cache.size() >= capacity)
-        cache.clear();
-    return cache.emplace(std::move(key), set(request)).first->second;
+    if (const auto found = cache().find(key); found != cache().end()) {
+        found->second.lastFrame = frame;
+        return found->second.measure;
+    }
+    ++measured;
+    return cache().emplace(std::move(key), Remembered{typeset(request), frame}).first->second.measure;
+}
+
+void beginTextFrame()
+{
+    ++frame;
+    std::erase_if(cache(), [](const auto& entry) { return frame - entry.second.lastFrame > 2; });
 }
 
 std::size_t textMeasurements()

@@ -33,7 +33,10 @@ struct TextRequest {
 // Wraps at word boundaries within the width and the line limit; when the text does not fit,
 // shrinks it down to the minimum factor, then cuts its last line with an ellipsis. It never
 // wraps past the limit. Results are remembered, so layout does not measure unchanged text again.
-const TextMeasure& measureText(const TextRequest& request);
+TextMeasure measureText(const TextRequest& request);
+
+// A new frame begins: remembered texts that the last two frames did not ask for are forgotten.
+void beginTextFrame();
 
 // Texts actually set (not remembered), for tests that count work.
 std::size_t textMeasurements();

@@ -9,7 +9,7 @@ namespace {
 // Draws nothing and takes no room.
 class EmptyNode final : public ViewNode {
 public:
-    std::string kind() const override { return "empty"; }
+    std::string_view kind() const override { return "empty"; }
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; }
 };
 
@@ -41,11 +41,8 @@ void paintChildren(PaintContext& context, const LaidOut& laidOut)
 void paintTree(PaintContext& context, const LaidOut& laidOut)
 {
     // Where only part of the window is repainted, views that cannot reach it are not drawn.
-    // Strokes, shadows and glows reach a little past the frames: the margin covers them.
-    constexpr double reach = 24;
     QPainter& painter = context.painter;
-    if (painter.hasClipping()
-        && !laidOut.extent.adjusted(-reach, -reach, reach, reach).intersects(painter.clipBoundingRect()))
+    if (painter.hasClipping() && !inkBounds(laidOut).intersects(painter.clipBoundingRect()))
         return;
     laidOut.view.node().paint(context, laidOut);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/color.h"
+#include "ui/view_path.h"
 
 #include <QRectF>
 #include <QSizeF>
@@ -27,14 +28,13 @@ struct ProposedSize {
     friend bool operator==(const ProposedSize&, const ProposedSize&) = default;
 };
 
-enum class Axis { Horizontal, Vertical };
-enum class Edge { Top = 1, Leading = 2, Bottom = 4, Trailing = 8 };
+// Sides of a view, as bits to combine.
 using Edges = int;
 namespace edges {
-inline constexpr Edges top = int(Edge::Top);
-inline constexpr Edges bottom = int(Edge::Bottom);
-inline constexpr Edges leading = int(Edge::Leading);
-inline constexpr Edges trailing = int(Edge::Trailing);
+inline constexpr Edges top = 1;
+inline constexpr Edges leading = 2;
+inline constexpr Edges bottom = 4;
+inline constexpr Edges trailing = 8;
 inline constexpr Edges horizontal = leading | trailing;
 inline constexpr Edges vertical = top | bottom;
 inline constexpr Edges all = horizontal | vertical;
@@ -74,13 +74,23 @@ private:
     std::shared_ptr<const ViewNode> node_;
 };
 
+// What a view means to the host besides its size and ink. Each kind of view fills in what it
+// has; what a screen reader needs (a role, a value) joins these.
+struct ViewTraits {
+    std::string label;                    // what it reads as: a text as laid out, a symbol's name
+    std::optional<StateKey> pressedState; // a button: the flag the host sets while it is pressed
+    std::function<void()> action;         // a button: run when a press is released over it
+    std::function<void()> onAppear;       // run after the first render that places the view
+    std::optional<View> builtBy;          // the stateful view that built this body, to build it again
+};
+
 // What every kind of view does. Layout is pure; painting reads only what layout produced.
 class ViewNode {
 public:
     virtual ~ViewNode() = default;
 
-    // A short name for the layout dump and for keying view state by type.
-    virtual std::string kind() const = 0;
+    // A short name, a literal: with the child's index it keys view state, and tests find views by it.
+    virtual std::string_view kind() const = 0;
     virtual std::vector<View> children() const { return {}; }
 
     // The size this view takes for a proposal.
@@ -89,8 +99,8 @@ public:
     virtual std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const;
     // Paints the view; the default paints the children in order.
     virtual void paint(PaintContext& context, const LaidOut& laidOut) const;
-    // Extra facts for the layout dump (a text's string and final font size).
-    virtual std::string describe(const LaidOut&, Layout&) const { return {}; }
+    // What this view, laid out as `laidOut`, means to the host; most views mean nothing more.
+    virtual void describeTraits(ViewTraits&, const LaidOut&) const {}
     // Views that build their body from view state are expanded before layout.
     virtual std::optional<View> resolve(ResolveContext&) const { return std::nullopt; }
     // The same view over other children: how the resolving pass rebuilds a tree.

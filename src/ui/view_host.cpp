@@ -1,43 +1,70 @@
 #include "ui/view_host.h"
 
-#include "ui/button.h"
-#include "ui/on_appear.h"
 #include "ui/paint_context.h"
+#include "ui/text_measure.h"
 
 #include <algorithm>
 
 namespace ui {
+namespace {
+
+// The laid-out view at `path`, if the tree still has one there.
+template <class Tree>
+Tree* nodeAt(Tree& root, const ViewPath& path)
+{
+    Tree* node = &root;
+    for (const auto& step : path.steps) {
+        if (step.index >= node->children.size())
+            return nullptr;
+        node = &node->children[step.index];
+    }
+    return node->path == path ? node : nullptr;
+}
+
+// The frontmost button under `point`, with what pressing it needs.
+std::optional<ViewTraits> buttonAt(const LaidOut& node, QPointF point)
+{
+    for (auto child = node.children.rbegin(); child != node.children.rend(); ++child)
+        if (auto found = buttonAt(*child, point))
+            return found;
+    if (!node.frame.contains(point))
+        return std::nullopt;
+    ViewTraits traits = node.traits();
+    return traits.pressedState ? std::optional(std::move(traits)) : std::nullopt;
+}
+
+} // namespace
 
 ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
 
 void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal devicePixelRatio, double now)
 {
-    store_.now = now;
-    store_.beginPass();
-    const View root = resolveTree(body_(scheme), store_, now);
-    store_.endPass();
+    beginTextFrame();
+    store_->now = now;
+    store_->beginPass();
+    const View root = resolveTree(body_(scheme), *store_, now);
+    store_->endPass();
 
-    layout_.emplace();
-    tree_ = layOut(root, size, *layout_);
+    Layout layout;
+    tree_ = layOut(root, size, layout);
     paint(painter, scheme, devicePixelRatio, now);
 }
 
 bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
 {
-    store_.now = now;
-    for (const std::string& key : store_.animatingKeys(now)) {
-        const std::string path = key.substr(0, key.find('#'));
-        auto* node = const_cast<LaidOut*>(nodeAt(tree_, path));
+    store_->now = now;
+    for (const StateKey& key : store_->animatingKeys(now)) {
+        LaidOut* node = nodeAt(tree_, key.place);
         if (!node)
             return false;
-        const auto rebuilt = rebuildStateful(node->view, store_, path, now);
+        const auto rebuilt = rebuildStateful(*node, *store_, now);
         if (!rebuilt)
             return false;
         Layout layout;
         const ProposedSize proposal{node->frame.width(), node->frame.height()};
         if (layout.sizeOf(*rebuilt, proposal) != node->frame.size())
             return false;
-        *node = layout.place(*rebuilt, node->frame, path);
+        *node = layout.place(*rebuilt, node->frame, key.place);
     }
     // The extents above the rebuilt views still hold: their frames did not change.
     paint(painter, scheme, devicePixelRatio, now);
@@ -52,43 +79,30 @@ void ViewHost::paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRat
     PaintContext context{painter, scheme, devicePixelRatio, std::nullopt, now};
     paintTree(context, tree_);
 
-    std::set<std::string> present;
+    std::unordered_set<ViewPath, KeyHash> present;
     runAppearActions(tree_, present);
     appeared_ = std::move(present);
 }
 
-void ViewHost::runAppearActions(const LaidOut& node, std::set<std::string>& present)
+void ViewHost::runAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present)
 {
-    if (const auto* appearing = dynamic_cast<const OnAppearNode*>(&node.view.node())) {
+    if (const auto action = node.traits().onAppear) {
         present.insert(node.path);
-        if (!appeared_.contains(node.path) && appearing->action())
-            appearing->action()();
+        if (!appeared_.contains(node.path))
+            action();
     }
     for (const auto& child : node.children)
         runAppearActions(child, present);
 }
 
-const LaidOut* ViewHost::nodeAt(const LaidOut& node, const std::string& path) const
-{
-    if (node.path == path)
-        return &node;
-    for (const auto& child : node.children)
-        if (path.starts_with(child.path))
-            if (const auto* found = nodeAt(child, path))
-                return found;
-    return nullptr;
-}
-
 QRectF ViewHost::animatingBounds(double now) const
 {
-    // Shadows and glows reach past the frames of what casts them.
-    constexpr double reach = 16;
     QRectF bounds;
-    for (const std::string& key : store_.animatingKeys(now)) {
-        const LaidOut* node = nodeAt(tree_, key.substr(0, key.find('#')));
+    for (const StateKey& key : store_->animatingKeys(now)) {
+        const LaidOut* node = nodeAt(tree_, key.place);
         if (!node)
             return tree_.frame; // cannot tell where: all of it
-        bounds = bounds.united(inkBounds(*node).adjusted(-reach, -reach, reach, reach));
+        bounds = bounds.united(inkBounds(*node));
     }
     return bounds;
 }
@@ -99,8 +113,8 @@ double ViewHost::frameInterval(double now, qreal devicePixelRatio) const
     constexpr double slowest = 1.0 / 10;
     constexpr double step = 0.5; // device pixels a frame may move
     double pixelsPerSecond = 0;
-    for (const std::string& key : store_.animatingKeys(now)) {
-        const LaidOut* node = nodeAt(tree_, key.substr(0, key.find('#')));
+    for (const StateKey& key : store_->animatingKeys(now)) {
+        const LaidOut* node = nodeAt(tree_, key.place);
         if (!node)
             return fastest;
         // A value moving by 1 may move the view's whole extent: a scale, a fraction, a colour.
@@ -108,48 +122,34 @@ double ViewHost::frameInterval(double now, qreal devicePixelRatio) const
         // Look a little ahead, so motion that starts from rest is not missed.
         double speed = 0;
         for (const double ahead : {0.0, fastest, 3 * fastest})
-            speed = std::max(speed, store_.speed(key, now + ahead));
+            speed = std::max(speed, store_->speed(key, now + ahead));
         pixelsPerSecond = std::max(pixelsPerSecond, speed * extent);
     }
     return pixelsPerSecond > 0 ? std::clamp(step / pixelsPerSecond, fastest, slowest) : fastest;
 }
 
-std::string ViewHost::layoutDump()
-{
-    return layout_ ? dump(tree_, *layout_) : std::string();
-}
-
-const LaidOut* ViewHost::buttonAt(const LaidOut& node, QPointF point) const
-{
-    for (auto child = node.children.rbegin(); child != node.children.rend(); ++child)
-        if (const auto* found = buttonAt(*child, point))
-            return found;
-    return asButton(node.view.node()) && node.frame.contains(point) ? &node : nullptr;
-}
-
 void ViewHost::press(QPointF point)
 {
-    const LaidOut* button = buttonAt(tree_, point);
+    const auto button = buttonAt(tree_, point);
     if (!button)
         return;
-    pressed_ = button->path;
-    store_.at(pressedKey(*asButton(button->view.node())), false) = true;
-    store_.invalidate();
+    pressed_ = button->pressedState;
+    store_->at(*pressed_, false) = true;
+    store_->invalidate();
 }
 
 void ViewHost::release(QPointF point)
 {
     if (!pressed_)
         return;
-    const LaidOut* button = buttonAt(tree_, point);
-    const bool over = button && button->path == *pressed_;
-    const std::string key = *pressed_ + "#pressed";
-    pressed_.reset();
-    if (auto* pressed = store_.find<bool>(key))
+    const auto button = buttonAt(tree_, point);
+    const bool over = button && button->pressedState == pressed_;
+    if (auto* pressed = store_->find<bool>(*pressed_))
         *pressed = false;
-    store_.invalidate();
-    if (over)
-        runAction(*asButton(button->view.node()));
+    pressed_.reset();
+    store_->invalidate();
+    if (over && button->action)
+        button->action();
 }
 
 QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorScheme scheme)
@@ -163,14 +163,14 @@ QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorS
     return image;
 }
 
-std::string layoutDump(const ViewHost::Body& body, QSizeF size, ColorScheme scheme)
+LaidOut laidOutTree(const ViewHost::Body& body, QSizeF size, ColorScheme scheme)
 {
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&scratch);
     painter.setClipRect(QRectF(0, 0, 0, 0)); // only the layout is wanted
     ViewHost host(body);
     host.render(painter, size, scheme, 1, 0);
-    return host.layoutDump();
+    return host.laidOut();
 }
 
 } // namespace ui

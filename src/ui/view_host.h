@@ -7,8 +7,9 @@
 #include <QPainter>
 
 #include <functional>
+#include <memory>
 #include <optional>
-#include <set>
+#include <unordered_set>
 
 namespace ui {
 
@@ -29,10 +30,10 @@ public:
     // change its size: then a full render is due.
     bool renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now);
 
-    // The last render's layout as text, for tests.
-    std::string layoutDump();
+    // The last render's layout, for tests.
+    const LaidOut& laidOut() const { return tree_; }
     // Whether something still moves at `now`: the host's clock runs only then.
-    bool isAnimating(double now) const { return store_.isAnimating(now); }
+    bool isAnimating(double now) const { return store_->isAnimating(now); }
     // Where the views that still move at `now` draw, in points: all a frame needs to repaint.
     QRectF animatingBounds(double now) const;
     // How long until the next frame shows a change: the motion of the fastest moving view should
@@ -45,26 +46,23 @@ public:
     void release(QPointF point);
 
     // Called when a view changes its state and wants another render.
-    void setInvalidate(std::function<void()> invalidate) { store_.invalidate = std::move(invalidate); }
+    void setInvalidate(std::function<void()> invalidate) { store_->invalidate = std::move(invalidate); }
 
 private:
-    const LaidOut* buttonAt(const LaidOut& node, QPointF point) const;
-    const LaidOut* nodeAt(const LaidOut& node, const std::string& path) const;
     void paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now);
-    void runAppearActions(const LaidOut& node, std::set<std::string>& present);
+    void runAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present);
 
     Body body_;
-    ViewStateStore store_;
-    std::optional<Layout> layout_;
+    std::shared_ptr<ViewStateStore> store_ = std::make_shared<ViewStateStore>();
     LaidOut tree_;
-    std::set<std::string> appeared_;
-    std::optional<std::string> pressed_; // the pressed button's path
+    std::unordered_set<ViewPath, KeyHash> appeared_;
+    std::optional<StateKey> pressed_; // the pressed button's state
 };
 
 // The view drawn into an image of `size` points at `scale` device pixels per point.
 QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorScheme scheme);
 
-// The layout of a view in `size`, as `ViewHost::layoutDump` writes it.
-std::string layoutDump(const ViewHost::Body& body, QSizeF size, ColorScheme scheme = ColorScheme::Light);
+// The view laid out in `size`, as a host's first render places it.
+LaidOut laidOutTree(const ViewHost::Body& body, QSizeF size, ColorScheme scheme = ColorScheme::Light);
 
 } // namespace ui

@@ -12,9 +12,9 @@ void ViewStateStore::endPass()
     std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); });
 }
 
-std::vector<std::string> ViewStateStore::animatingKeys(double now) const
+std::vector<StateKey> ViewStateStore::animatingKeys(double now) const
 {
-    std::vector<std::string> keys;
+    std::vector<StateKey> keys;
     for (const auto& [key, value] : entries_) {
         bool moving = false;
         if (const auto* animated = std::any_cast<AnimatedValue>(&value))
@@ -28,7 +28,7 @@ std::vector<std::string> ViewStateStore::animatingKeys(double now) const
     return keys;
 }
 
-double ViewStateStore::speed(const std::string& key, double now) const
+double ViewStateStore::speed(const StateKey& key, double now) const
 {
     const auto entry = entries_.find(key);
     if (entry == entries_.end())
@@ -48,37 +48,37 @@ namespace {
 // that built it, so that an animation frame can build that body alone again.
 class ResolvedNode final : public ViewNode {
 public:
-    ResolvedNode(std::string kind, View body, View source)
-        : kind_(std::move(kind)), body_(std::move(body)), source_(std::move(source))
+    ResolvedNode(std::string_view kind, View body, View source)
+        : kind_(kind), body_(std::move(body)), source_(std::move(source))
     {
     }
 
-    std::string kind() const override { return kind_; }
+    std::string_view kind() const override { return kind_; }
     std::vector<View> children() const override { return {body_}; }
     std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
     {
         return std::make_shared<ResolvedNode>(kind_, children.at(0), source_);
     }
-    const View& source() const { return source_; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.builtBy = source_; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         return layout.sizeOf(body_, proposal);
     }
 
 private:
-    std::string kind_;
+    std::string_view kind_;
     View body_;
     View source_;
 };
 
 class StatefulNode final : public ViewNode, public std::enable_shared_from_this<StatefulNode> {
 public:
-    StatefulNode(std::string kind, std::function<View(ResolveContext&)> body)
-        : kind_(std::move(kind)), body_(std::move(body))
+    StatefulNode(std::string_view kind, std::function<View(ResolveContext&)> body)
+        : kind_(kind), body_(std::move(body))
     {
     }
 
-    std::string kind() const override { return kind_; }
+    std::string_view kind() const override { return kind_; }
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; } // resolved before layout
     std::optional<View> resolve(ResolveContext& context) const override
     {
@@ -86,11 +86,11 @@ public:
     }
 
 private:
-    std::string kind_;
+    std::string_view kind_;
     std::function<View(ResolveContext&)> body_;
 };
 
-View resolveAt(const View& view, ViewStateStore& store, const std::string& path, double now)
+View resolveAt(const View& view, ViewStateStore& store, const ViewPath& path, double now)
 {
     ResolveContext context{store, path, now};
     const View replaced = view.node().resolve(context).value_or(view);
@@ -100,7 +100,7 @@ View resolveAt(const View& view, ViewStateStore& store, const std::string& path,
     std::vector<View> resolved;
     bool changed = false;
     for (std::size_t i = 0; i < children.size(); ++i) {
-        resolved.push_back(resolveAt(children[i], store, childPath(path, i, children[i]), now));
+        resolved.push_back(resolveAt(children[i], store, path.child(i, children[i].node().kind()), now));
         changed = changed || resolved.back().shared() != children[i].shared();
     }
     if (!changed)
@@ -110,9 +110,9 @@ View resolveAt(const View& view, ViewStateStore& store, const std::string& path,
 
 } // namespace
 
-View Stateful(std::string kind, std::function<View(ResolveContext&)> body)
+View Stateful(Literal kind, std::function<View(ResolveContext&)> body)
 {
-    return View(std::make_shared<StatefulNode>(std::move(kind), std::move(body)));
+    return View(std::make_shared<StatefulNode>(kind.text, std::move(body)));
 }
 
 View Animated(double key, Animation animation, std::vector<double> targets,
@@ -142,15 +142,15 @@ View Animated(double key, Animation animation, std::vector<double> targets,
 
 View resolveTree(const View& root, ViewStateStore& store, double now)
 {
-    return resolveAt(root, store, "", now);
+    return resolveAt(root, store, {}, now);
 }
 
-std::optional<View> rebuildStateful(const View& resolved, ViewStateStore& store, const std::string& path, double now)
+std::optional<View> rebuildStateful(const LaidOut& laidOut, ViewStateStore& store, double now)
 {
-    const auto* node = dynamic_cast<const ResolvedNode*>(&resolved.node());
-    if (!node)
+    const auto source = laidOut.traits().builtBy;
+    if (!source)
         return std::nullopt;
-    return resolveAt(node->source(), store, path, now);
+    return resolveAt(*source, store, laidOut.path, now);
 }
 
 } // namespace ui

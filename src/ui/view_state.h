@@ -5,19 +5,21 @@
 
 #include <any>
 #include <functional>
-#include <string>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace ui {
 
-// View-local state, kept across renders by the view's place in the tree (its path: child
-// indices, view kinds, condition branches) and dropped when that place is gone.
-class ViewStateStore {
+struct LaidOut;
+
+// View-local state, kept across renders by the view's place in the tree and dropped when that
+// place is gone. Actions that outlive a render hold it weakly.
+class ViewStateStore : public std::enable_shared_from_this<ViewStateStore> {
 public:
     // The value at `key`, made from `initial` the first time; marks it as still in use.
     template <class T>
-    T& at(const std::string& key, T initial)
+    T& at(const StateKey& key, T initial)
     {
         used_.insert(key);
         auto [entry, made] = entries_.try_emplace(key, std::move(initial));
@@ -28,7 +30,7 @@ public:
 
     // The value at `key` if it is there and of that type.
     template <class T>
-    T* find(const std::string& key)
+    T* find(const StateKey& key)
     {
         const auto entry = entries_.find(key);
         return entry == entries_.end() ? nullptr : std::any_cast<T>(&entry->second);
@@ -41,9 +43,9 @@ public:
     // Whether some animated state still moves at `now`: the host's clock runs only then.
     bool isAnimating(double now) const { return !animatingKeys(now).empty(); }
     // The keys of the animated state that still moves at `now`.
-    std::vector<std::string> animatingKeys(double now) const;
+    std::vector<StateKey> animatingKeys(double now) const;
     // The fastest any of the values at `key` moves at `now`, per second.
-    double speed(const std::string& key, double now) const;
+    double speed(const StateKey& key, double now) const;
 
     // Asks the host for another render; views call it when they change their state.
     std::function<void()> invalidate = [] {};
@@ -51,8 +53,8 @@ public:
     double now = 0;
 
 private:
-    std::unordered_map<std::string, std::any> entries_;
-    std::unordered_set<std::string> used_;
+    std::unordered_map<StateKey, std::any, KeyHash> entries_;
+    std::unordered_set<StateKey, KeyHash> used_;
 };
 
 // Numbers that move together to new targets whenever a key changes.
@@ -64,18 +66,19 @@ struct KeyedAnimation {
 // What a view's body is built with: its state and the time.
 struct ResolveContext {
     ViewStateStore& store;
-    std::string path;
+    ViewPath place;
     double now = 0;
 
+    StateKey key(Literal name) const { return {place, name.text}; }
     template <class T>
-    T& state(const std::string& name, T initial)
+    T& state(Literal name, T initial)
     {
-        return store.at(path + "#" + name, std::move(initial));
+        return store.at(key(name), std::move(initial));
     }
 };
 
 // A view whose body is built, on every render, from view state at its place in the tree.
-View Stateful(std::string kind, std::function<View(ResolveContext&)> body);
+View Stateful(Literal kind, std::function<View(ResolveContext&)> body);
 
 // The `targets` as shown: when `key` changes they move to their new values with `animation`;
 // a change of targets under the same key shows at once.
@@ -85,8 +88,8 @@ View Animated(double key, Animation animation, std::vector<double> targets,
 // Expands the stateful views of a tree into their bodies for this render.
 View resolveTree(const View& root, ViewStateStore& store, double now);
 
-// Builds again the body of a stateful view that an earlier resolve expanded at `path`; none
-// when `resolved` is no such view.
-std::optional<View> rebuildStateful(const View& resolved, ViewStateStore& store, const std::string& path, double now);
+// Builds again the body of a stateful view that an earlier resolve expanded, laid out as
+// `laidOut`; none when it is no such view.
+std::optional<View> rebuildStateful(const LaidOut& laidOut, ViewStateStore& store, double now);
 
 } // namespace ui

@@ -61,14 +61,15 @@ View bolt()
 {
     return Stateful("bolt", [](ResolveContext& context) {
         auto& pulse = context.state("pulseScale", AnimatedValue(1.0));
-        ViewStateStore* store = &context.store;
-        const std::string key = context.path + "#pulseScale";
+        // The action may outlive the host that keeps the state: it holds the state weakly.
+        const std::weak_ptr<ViewStateStore> weakStore = context.store.weak_from_this();
         return View(systemImage("bolt.fill").font({13, FontWeight::Bold}).foregroundColor(boltColor))
             .scaleEffect(pulse.value(context.now))
             .shadow(boltColor.opacity(0.4), 4, 0, 0)
-            .onAppear([store, key] {
-                if (auto* scale = store->find<AnimatedValue>(key)) {
-                    scale->set(1.2, Animation::easeInOut(0.8).repeatForever(true), store->now);
+            .onAppear([weakStore, key = context.key("pulseScale")] {
+                const auto store = weakStore.lock();
+                if (auto* scale = store ? store->find<AnimatedValue>(key) : nullptr) {
+                    scale->set(1.2, Animation::easeInOut(0.8).repeatForever(), store->now);
                     store->invalidate();
                 }
             });
