@@ -94,6 +94,9 @@ TEST(PowerSupplyAmountsTest, PercentagesRoundToNearestWithinZeroToHundred)
     const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
     EXPECT_EQ(roundedPercentage({huge / 2, huge}), 50);
     EXPECT_EQ(roundedPercentage({huge - 1, huge}), 100);
+    // Just under the bound where the integer form is used, the sum must not wrap.
+    EXPECT_EQ(roundedPercentage({huge / 200 - 1, huge / 200}), 100);
+    EXPECT_EQ(roundedPercentage({huge / 201 - 1, huge / 201}), 100);
 }
 
 TEST(ReadPowerSourcesTest, BatteryOnOnlineAdapter)

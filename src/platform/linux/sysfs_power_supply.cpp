@@ -112,9 +112,10 @@ std::int64_t roundedPercentage(const SupplyAmounts& amounts)
         return 0;
     if (amounts.amount >= amounts.reference)
         return 100;
-    // Below the reference the exact integer form cannot overflow until the reference nears
-    // the 64-bit limit; past that, long double is precise enough for a whole percentage.
-    if (amounts.reference <= std::numeric_limits<std::int64_t>::max() / 200)
+    // Below the reference, amount * 200 + reference stays under 201 * reference, which fits
+    // while the reference does not pass a 201st of the 64-bit limit; past that, long double is
+    // precise enough for a whole percentage.
+    if (amounts.reference <= std::numeric_limits<std::int64_t>::max() / 201)
         return (amounts.amount * 200 + amounts.reference) / (2 * amounts.reference);
     return std::llround(100.0L * static_cast<long double>(amounts.amount) /
                         static_cast<long double>(amounts.reference));
