@@ -151,7 +151,7 @@ public:
     }
 
     std::string_view kind() const override { return "onAppear"; }
-    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.onAppear = action_; }
+    std::function<void()> appearAction() const override { return action_; }
 
 private:
     std::function<void()> action_;

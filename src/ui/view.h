@@ -80,7 +80,6 @@ struct ViewTraits {
     std::string label;                    // what it reads as: a text as laid out, a symbol's name
     std::optional<StateKey> pressedState; // a button: the flag the host sets while it is pressed
     std::function<void()> action;         // a button: run when a press is released over it
-    std::function<void()> onAppear;       // run after the first render that places the view
     std::optional<View> builtBy;          // the stateful view that built this body, to build it again
 };
 
@@ -101,6 +100,9 @@ public:
     virtual void paint(PaintContext& context, const LaidOut& laidOut) const;
     // What this view, laid out as `laidOut`, means to the host; most views mean nothing more.
     virtual void describeTraits(ViewTraits&, const LaidOut&) const {}
+    // Run after the first render that places the view. Asked of every view on every render, so
+    // apart from the traits, whose label may need a text measured.
+    virtual std::function<void()> appearAction() const { return {}; }
     // Views that build their body from view state are expanded before layout.
     virtual std::optional<View> resolve(ResolveContext&) const { return std::nullopt; }
     // The same view over other children: how the resolving pass rebuilds a tree.
