@@ -38,7 +38,7 @@ TEST(StackLayout, SpacesAndAlignsChildrenInOrder)
     EXPECT_EQ(frames[0], QRectF(125, 130, 50, 20));
     EXPECT_EQ(frames[1], QRectF(125, 160, 30, 10));
 
-    frames = framesOf(laidOut(HStack(Alignment::Center, 4, {box(10, 40), box(10, 10)})), "RoundedRectangle");
+    frames = framesOf(laidOut(HStack(4, {box(10, 40), box(10, 10)})), "RoundedRectangle");
     EXPECT_EQ(frames[1], QRectF(152, 145, 10, 10)) << "centred on the cross axis";
 }
 

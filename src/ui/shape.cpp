@@ -270,9 +270,9 @@ void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, co
     const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
     if (path.isEmpty() || !(style.lineWidth > 0))
         return;
-    QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, style.join);
-    // Qt measures the miter from the join point, half of the inner-to-outer length.
-    pen.setMiterLimit(style.miterLimit / 2);
+    QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, Qt::MiterJoin);
+    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
+    pen.setMiterLimit(5);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(pen);

@@ -25,7 +25,6 @@ struct ResolveContext;
 struct ProposedSize {
     std::optional<double> width;
     std::optional<double> height;
-    friend bool operator==(const ProposedSize&, const ProposedSize&) = default;
 };
 
 // Sides of a view, as bits to combine.
