@@ -1,10 +1,10 @@
 #pragma once
 
 // A tree the size and make of the battery panel, built from the view layer's parts and symbols.
-#include "ui/button.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
+#include "ui/view_state.h"
 #include "views/system_symbols.h"
 
 namespace sample {

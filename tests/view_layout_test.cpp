@@ -1,6 +1,5 @@
 // The view layer through its laid-out tree: sizes and places, not pixels, except where only
 // pixels tell (fills, strokes, transforms).
-#include "ui/button.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
