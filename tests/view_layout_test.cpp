@@ -3,7 +3,6 @@
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
-#include "ui/text_measure.h"
 #include "ui/view_host.h"
 
 #include <gtest/gtest.h>
@@ -108,15 +107,6 @@ TEST(TextLayout, FixedVerticalSizeShowsBothLinesInFull)
     const LaidOut shown = *findAll(laidOut(sentence.fixedSize(false, true).frame(180, 8), {180, 8}), "Text").front();
     EXPECT_EQ(shown.traits().label, "Alimentazione da batteria.\nNessun alimentatore collegato.");
     EXPECT_GT(shown.frame.height(), squeezed.frame.height());
-}
-
-TEST(TextLayout, UnchangedTextIsMeasuredOnce)
-{
-    const View label = Text("Cicli di Ricarica").font({12, FontWeight::Medium});
-    laidOut(HStack(12, {label, Spacer(), Text("412")}), {280, 40});
-    const auto measured = textMeasurements();
-    laidOut(HStack(12, {label, Spacer(), Text("412")}), {280, 40});
-    EXPECT_EQ(textMeasurements(), measured);
 }
 
 TEST(ViewState, SurvivesRendersAndIsDroppedWithItsPlace)

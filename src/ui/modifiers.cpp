@@ -3,7 +3,6 @@
 #include "ui/modifiers.h"
 
 #include "ui/effects.h"
-#include "ui/paint_context.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,6 @@
 #include "ui/shape_view.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
 
 namespace ui {
 namespace {

@@ -1,7 +1,6 @@
 #include "ui/stacks.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,6 @@
 #include "ui/text.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
 #include "ui/text_measure.h"
 
 

@@ -1,6 +1,6 @@
 #include "ui/view_host.h"
 
-#include "ui/paint_context.h"
+#include "ui/layout.h"
 #include "ui/text_measure.h"
 
 #include <algorithm>
