@@ -263,8 +263,8 @@ void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, cons
     painter.restore();
 }
 
-void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
-                 ColorScheme scheme, double trimFrom, double trimTo)
+void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint,
+                 const StrokeStyle& style, ColorScheme scheme, double trimFrom, double trimTo)
 {
     const bool whole = trimFrom <= 0 && trimTo >= 1;
     const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);

@@ -42,7 +42,7 @@ QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme);
 void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, ColorScheme scheme);
 
 // Strokes the outline centred on it; trimmed short of 0...1, a circle's arc instead.
-void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
-                 ColorScheme scheme, double trimFrom = 0, double trimTo = 1);
+void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint,
+                 const StrokeStyle& style, ColorScheme scheme, double trimFrom = 0, double trimTo = 1);
 
 } // namespace ui

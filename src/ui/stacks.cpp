@@ -108,7 +108,8 @@ private:
         for (std::size_t placed = 0; placed < spacers.size(); ++placed) {
             const std::size_t i = spacers[placed];
             const double minimum = mainOf(sizeOf(i, std::nullopt));
-            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * double(spacers.size() - placed)) / double(spacers.size() - placed)));
+            const double left = double(spacers.size() - placed);
+            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * left) / left));
             remaining -= mainOf(sizes[i]) - minimum;
         }
         return sizes;
@@ -174,7 +175,9 @@ public:
     bool isSpacer() const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
-        const auto along = [](std::optional<double> offer) { return offer ? std::max(spacerMinimum, *offer) : spacerMinimum; };
+        const auto along = [](std::optional<double> offer) {
+            return offer ? std::max(spacerMinimum, *offer) : spacerMinimum;
+        };
         return {along(proposal.width), along(proposal.height)};
     }
 };

@@ -50,7 +50,8 @@ Lines wrap(const QString& text, const QFont& font, double width)
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(std::isfinite(width) ? width : 1e9);
         lines.starts.push_back(line.textStart());
-        lines.texts.push_back(paragraphs.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed());
+        QString text = paragraphs.mid(line.textStart(), line.textLength());
+        lines.texts.push_back(text.remove(QChar::LineSeparator).trimmed());
         lines.widest = std::max(lines.widest, line.naturalTextWidth());
     }
     layout.endLayout();
@@ -111,7 +112,8 @@ TextMeasure typeset(const TextRequest& request)
         } else {
             // Keep the lines that fit and end the last with an ellipsis.
             lines.texts.resize(std::size_t(allowed));
-            QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]);
+            rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
             lines.texts.back() = metrics.elidedText(rest.trimmed(), Qt::ElideRight, width / scale);
         }
         lines.widest = 0;

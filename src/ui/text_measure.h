@@ -10,7 +10,12 @@
 
 namespace ui {
 
-enum class FontWeight { Regular = QFont::Normal, Medium = QFont::Medium, Semibold = QFont::DemiBold, Bold = QFont::Bold };
+enum class FontWeight {
+    Regular = QFont::Normal,
+    Medium = QFont::Medium,
+    Semibold = QFont::DemiBold,
+    Bold = QFont::Bold,
+};
 enum class FontDesign { Default, Rounded };
 
 // The system font at a pixel size ("points" in views), weight and design.
