@@ -1,10 +1,10 @@
 #pragma once
 
 // A tree the size and make of the battery panel, built from the view layer's parts and symbols.
-#include "ui/button.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
+#include "ui/view_state.h"
 #include "views/system_symbols.h"
 
 namespace sample {
@@ -69,7 +69,7 @@ inline View glassButton(const std::string& symbol, const std::string& label, boo
 inline View panel(ColorScheme scheme)
 {
     const View header = VStack(Alignment::Leading, 5,
-                               {HStack(Alignment::Center, std::nullopt,
+                               {HStack(8,
                                        {Text("ThinkPad X1 Carbon Gen 9").font({17, FontWeight::Bold, FontDesign::Rounded}).lineLimit(1).minimumScaleFactor(0.9),
                                         Spacer(),
                                         HStack(6, {badge("i7-1165G7", scheme), badge("16 GB", scheme)})}),

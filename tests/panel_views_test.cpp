@@ -3,7 +3,6 @@
 #include "monitor/battery_monitor.h"
 #include "platform/fake/child_process_launchers.h"
 #include "platform/linux/plain_main_queue.h"
-#include "ui/button.h"
 #include "ui/view_host.h"
 #include "views/battery_popup_view.h"
 #include "views/circular_progress_ring.h"

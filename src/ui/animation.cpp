@@ -124,13 +124,6 @@ bool Spring::hasSettled(SpringState initial, SpringState current) const
     return amplitude(current, w) <= settledFraction * amplitude(initial, w);
 }
 
-Animation Animation::repeatForever() const
-{
-    Animation repeating = *this;
-    repeating.repeatsForever_ = std::holds_alternative<Timed>(motion_);
-    return repeating;
-}
-
 namespace {
 
 // One run of `motion` from `from` to `to`, `elapsed` seconds in; springs start with `velocity`.
@@ -160,14 +153,14 @@ AnimatedValue::Sample AnimatedValue::sample(double now) const
     if (!animation_)
         return {target_, 0, false};
     const double elapsed = std::max(now - start_, 0.0);
-    if (!animation_->repeatsForever())
-        return run(animation_->motion(), from_, target_, initialVelocity_, elapsed);
-    const double duration = std::get<Animation::Timed>(animation_->motion()).duration;
+    if (!animation_->repeatsForever)
+        return run(animation_->motion, from_, target_, initialVelocity_, elapsed);
+    const double duration = std::get<Animation::Timed>(animation_->motion).duration;
     if (!(duration > 0))
         return {target_, 0, false};
     const double legs = std::floor(elapsed / duration);
     const bool back = std::fmod(legs, 2) == 1;
-    const Sample leg = run(animation_->motion(), back ? target_ : from_, back ? from_ : target_, 0,
+    const Sample leg = run(animation_->motion, back ? target_ : from_, back ? from_ : target_, 0,
                            elapsed - legs * duration);
     return {leg.value, leg.velocity, true};
 }
@@ -187,21 +180,6 @@ void AnimatedValue::set(double target, std::optional<Animation> animation, doubl
     start_ = now;
     target_ = target;
     animation_ = animation;
-}
-
-double AnimatedValue::value(double now) const
-{
-    return sample(now).value;
-}
-
-double AnimatedValue::velocity(double now) const
-{
-    return sample(now).velocity;
-}
-
-bool AnimatedValue::isAnimating(double now) const
-{
-    return sample(now).moving;
 }
 
 } // namespace ui

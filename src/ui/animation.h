@@ -13,13 +13,10 @@ inline double steadySeconds(std::chrono::steady_clock::time_point time = std::ch
 }
 
 // A cubic Bézier timing function from (0, 0) to (1, 1) through two control points, as CSS
-// defines it. The control points' x is kept in [0, 1] so that each progress has one value.
+// defines it. The control points' x must lie in [0, 1], so that each progress has one value.
 class TimingCurve {
 public:
-    constexpr TimingCurve(double x1, double y1, double x2, double y2)
-        : x1_(clampUnit(x1)), y1_(y1), x2_(clampUnit(x2)), y2_(y2)
-    {
-    }
+    constexpr TimingCurve(double x1, double y1, double x2, double y2) : x1_(x1), y1_(y1), x2_(x2), y2_(y2) {}
 
     static constexpr TimingCurve easeOut() { return {0, 0, 0.58, 1}; }
     static constexpr TimingCurve easeInOut() { return {0.42, 0, 0.58, 1}; }
@@ -31,8 +28,6 @@ public:
     double slope(double progress) const;
 
 private:
-    static constexpr double clampUnit(double x) { return x < 0 ? 0 : x > 1 ? 1 : x; }
-
     // The curve's parameter at `progress`.
     double solve(double progress) const;
 
@@ -70,32 +65,21 @@ private:
 
 // How a change moves from the old value to the new: along a timing curve over a duration, or on a
 // spring. A timed one may repeat for ever, running back every other time.
-class Animation {
-public:
+struct Animation {
     struct Timed {
         TimingCurve curve;
         double duration;
     };
     using Motion = std::variant<Timed, Spring>;
+    Motion motion;
+    bool repeatsForever = false;
 
-    static Animation easeOut(double duration) { return Animation(Timed{TimingCurve::easeOut(), duration}); }
-    static Animation easeInOut(double duration) { return Animation(Timed{TimingCurve::easeInOut(), duration}); }
-    static Animation spring(double response, double dampingFraction)
-    {
-        return Animation(Spring(response, dampingFraction));
-    }
+    static Animation easeOut(double duration) { return {Timed{TimingCurve::easeOut(), duration}}; }
+    static Animation easeInOut(double duration) { return {Timed{TimingCurve::easeInOut(), duration}}; }
+    static Animation spring(double response, double dampingFraction) { return {Spring(response, dampingFraction)}; }
 
     // This timed animation back and forth without end.
-    Animation repeatForever() const;
-
-    const Motion& motion() const { return motion_; }
-    bool repeatsForever() const { return repeatsForever_; }
-
-private:
-    explicit Animation(Motion motion) : motion_(motion) {}
-
-    Motion motion_;
-    bool repeatsForever_ = false;
+    Animation repeatForever() const { return {motion, std::holds_alternative<Timed>(motion)}; }
 };
 
 // A number that moves to each new target as an animation says, sampled at any time.
@@ -111,23 +95,18 @@ public:
 
     double target() const { return target_; }
 
-    // The value shown at `now`.
-    double value(double now) const;
-
-    // How fast the shown value moves at `now`, per second.
-    double velocity(double now) const;
-
-    // False once the animation has run its time or its spring has settled; repeating ones never end.
-    bool isAnimating(double now) const;
-
+    // The value shown at `now`, how fast it moves then, per second, and whether it still moves:
+    // no longer once the animation has run its time or its spring has settled; repeating ones never end.
     struct Sample {
         double value;
         double velocity;
         bool moving;
     };
-
-    // The value, velocity and whether it still moves, at `now`, in one go.
     Sample sample(double now) const;
+
+    double value(double now) const { return sample(now).value; }
+    double velocity(double now) const { return sample(now).velocity; }
+    bool isAnimating(double now) const { return sample(now).moving; }
 
 private:
     double target_;

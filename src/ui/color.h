@@ -2,6 +2,7 @@
 
 #include <QColor>
 
+#include <algorithm>
 #include <variant>
 #include <vector>
 
@@ -9,47 +10,56 @@ namespace ui {
 
 enum class ColorScheme { Light, Dark };
 
-// A colour as views name it: a named colour that follows the appearance, or sRGB components;
-// either with an opacity multiplier.
+// A colour as views name it: a shade for each appearance, and an opacity multiplier. The named
+// shades are tuned for contrast on the panel's light and dark grounds.
 class Color {
 public:
-    enum class Name { Primary, Secondary, White, Black, Clear, Blue, Green, Orange, Red, Gray, Purple, Srgb };
-
-    static Color primary() { return Color(Name::Primary); }
-    static Color secondary() { return Color(Name::Secondary); }
-    static Color white() { return Color(Name::White); }
-    static Color black() { return Color(Name::Black); }
-    static Color clear() { return Color(Name::Clear); }
-    static Color blue() { return Color(Name::Blue); }
-    static Color green() { return Color(Name::Green); }
-    static Color orange() { return Color(Name::Orange); }
-    static Color red() { return Color(Name::Red); }
-    static Color gray() { return Color(Name::Gray); }
-    static Color purple() { return Color(Name::Purple); }
-    static Color srgb(double red, double green, double blue, double opacity = 1);
+    static Color primary() { return {QColor(0, 0, 0), QColor(255, 255, 255)}; }
+    static Color secondary() { return {QColor(60, 60, 67, 153), QColor(235, 235, 245, 153)}; } // 60 % opaque
+    static Color white() { return {QColor(255, 255, 255), QColor(255, 255, 255)}; }
+    static Color black() { return {QColor(0, 0, 0), QColor(0, 0, 0)}; }
+    static Color clear() { return {QColor(0, 0, 0, 0), QColor(0, 0, 0, 0)}; }
+    static Color blue() { return {QColor(0, 122, 255), QColor(10, 132, 255)}; }
+    static Color green() { return {QColor(52, 199, 89), QColor(48, 209, 88)}; }
+    static Color orange() { return {QColor(255, 149, 0), QColor(255, 159, 10)}; }
+    static Color red() { return {QColor(255, 59, 48), QColor(255, 69, 58)}; }
+    static Color gray() { return {QColor(142, 142, 147), QColor(142, 142, 147)}; }
+    static Color purple() { return {QColor(175, 82, 222), QColor(191, 90, 242)}; }
+    static Color srgb(double red, double green, double blue)
+    {
+        const QColor colour = QColor::fromRgbF(float(red), float(green), float(blue));
+        return {colour, colour};
+    }
 
     // This colour with its opacity multiplied by `factor`.
-    Color opacity(double factor) const;
+    Color opacity(double factor) const
+    {
+        Color colour = *this;
+        colour.opacity_ *= factor;
+        return colour;
+    }
 
     // The concrete colour in an appearance.
-    QColor resolve(ColorScheme scheme) const;
+    QColor resolve(ColorScheme scheme) const
+    {
+        QColor colour = scheme == ColorScheme::Dark ? dark_ : light_;
+        colour.setAlphaF(float(std::clamp(colour.alphaF() * opacity_, 0.0, 1.0)));
+        return colour;
+    }
 
     friend bool operator==(const Color&, const Color&) = default;
 
 private:
-    explicit Color(Name name) : name_(name) {}
+    Color(QColor light, QColor dark) : light_(light), dark_(dark) {}
 
-    Name name_;
-    double red_ = 0;
-    double green_ = 0;
-    double blue_ = 0;
+    QColor light_;
+    QColor dark_;
     double opacity_ = 1;
 };
 
 // Colour stops spread evenly from the top-leading corner to the bottom-trailing one.
 struct LinearGradient {
     std::vector<Color> stops;
-    friend bool operator==(const LinearGradient&, const LinearGradient&) = default;
 };
 
 // What fills or strokes a shape.

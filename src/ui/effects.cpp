@@ -37,30 +37,7 @@ Box boxFor(double radius)
 }
 
 // Premultiplied alpha, red, green and blue, moved together through every pass.
-struct Pixel {
-    std::array<float, 4> channels{};
-
-    float operator[](std::size_t i) const { return channels[i]; }
-    Pixel& operator+=(const Pixel& other)
-    {
-        for (std::size_t i = 0; i < 4; ++i)
-            channels[i] += other.channels[i];
-        return *this;
-    }
-    friend Pixel operator+(Pixel a, const Pixel& b) { return a += b; }
-    friend Pixel operator-(Pixel a, const Pixel& b)
-    {
-        for (std::size_t i = 0; i < 4; ++i)
-            a.channels[i] -= b.channels[i];
-        return a;
-    }
-    friend Pixel operator*(Pixel a, float factor)
-    {
-        for (float& channel : a.channels)
-            channel *= factor;
-        return a;
-    }
-};
+using Pixel = std::array<float, 4>;
 
 // One pass along a line whose first and last reach + 1 pixels are zero guards.
 void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
@@ -70,12 +47,15 @@ void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
     const float inner = float(1 / total), edge = float(box.edge / total);
     Pixel sum{};
     for (int k = 1; k <= 2 * r + 1; ++k)
-        sum += in[k];
+        for (std::size_t c = 0; c < 4; ++c)
+            sum[c] += in[k][c];
     std::fill(out, out + r + 1, Pixel{});
     std::fill(out + count - r - 1, out + count, Pixel{});
     for (int x = r + 1; x < count - r - 1; ++x) {
-        out[x] = sum * inner + (in[x - r - 1] + in[x + r + 1]) * edge;
-        sum += in[x + r + 1] - in[x - r];
+        for (std::size_t c = 0; c < 4; ++c) {
+            out[x][c] = sum[c] * inner + (in[x - r - 1][c] + in[x + r + 1][c]) * edge;
+            sum[c] += in[x + r + 1][c] - in[x - r][c];
+        }
     }
 }
 
@@ -175,8 +155,8 @@ QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < width; ++x) {
             const QRgb p = row[x];
-            pixels[size_t(y) * size_t(width) + size_t(x)] =
-                Pixel{{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))}};
+            pixels[size_t(y) * size_t(width) + size_t(x)] = {float(qAlpha(p)), float(qRed(p)), float(qGreen(p)),
+                                                             float(qBlue(p))};
         }
     }
     blurRows(pixels, width, height, box);

@@ -41,6 +41,21 @@ LaidOut layOut(const View& root, QSizeF size, Layout& layout)
     return layout.place(root, frame, {});
 }
 
+void paintChildren(PaintContext& context, const LaidOut& laidOut)
+{
+    for (const auto& child : laidOut.children)
+        paintTree(context, child);
+}
+
+void paintTree(PaintContext& context, const LaidOut& laidOut)
+{
+    // Where only part of the window is repainted, views that cannot reach it are not drawn.
+    QPainter& painter = context.painter;
+    if (painter.hasClipping() && !inkBounds(laidOut).intersects(painter.clipBoundingRect()))
+        return;
+    laidOut.view.node().paint(context, laidOut);
+}
+
 namespace {
 
 void collect(const LaidOut& node, std::string_view kind, std::vector<const LaidOut*>& found)

@@ -2,6 +2,8 @@
 
 #include "ui/view.h"
 
+#include <QPainter>
+
 #include <cstddef>
 #include <unordered_map>
 
@@ -49,5 +51,27 @@ LaidOut layOut(const View& root, QSizeF size, Layout& layout);
 
 // The views of a kind in the tree at `root`, the root included, in painting order.
 std::vector<const LaidOut*> findAll(const LaidOut& root, std::string_view kind);
+
+// What painting a laid-out tree needs: the painter (in points), the appearance and the
+// environment's foreground colour, which modifiers may change for a subtree.
+struct PaintContext {
+    QPainter& painter;
+    ColorScheme scheme = ColorScheme::Light;
+    qreal devicePixelRatio = 1;
+    std::optional<Color> foreground; // unset: primary
+    double time = 0;                 // seconds on the host's animation clock
+
+    Color foregroundOr(Color fallback) const { return foreground.value_or(fallback); }
+};
+
+// Where a laid-out view may leave ink: strokes, shadows and glows reach past the frames.
+inline QRectF inkBounds(const LaidOut& laidOut)
+{
+    constexpr double reach = 16;
+    return laidOut.extent.adjusted(-reach, -reach, reach, reach);
+}
+
+void paintChildren(PaintContext& context, const LaidOut& laidOut);
+void paintTree(PaintContext& context, const LaidOut& laidOut);
 
 } // namespace ui

@@ -1,10 +1,11 @@
-// The modifiers that shape layout: padding, frames, fixed size, background and overlay,
-// and those that only set something for their content: foreground colour, appearing.
+// The modifiers: those that shape layout (padding, frames, fixed size, background and overlay)
+// and those that only change how their content is drawn.
 #include "ui/modifiers.h"
 
-#include "ui/paint_context.h"
+#include "ui/effects.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 namespace {
@@ -52,7 +53,8 @@ public:
     std::string_view kind() const override { return "frame"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
-        const QSizeF inner = layout.sizeOf(content(), {width_ ? width_ : proposal.width, height_ ? height_ : proposal.height});
+        const QSizeF inner =
+            layout.sizeOf(content(), {width_ ? width_ : proposal.width, height_ ? height_ : proposal.height});
         return {width_.value_or(inner.width()), height_.value_or(inner.height())};
     }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
@@ -78,16 +80,11 @@ public:
     std::string_view kind() const override { return "fixedSize"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
-        return layout.sizeOf(content(), proposed(proposal));
+        return layout.sizeOf(content(), {horizontal_ ? std::nullopt : proposal.width,
+                                         vertical_ ? std::nullopt : proposal.height});
     }
-    std::vector<QRectF> placeChildren(const QRectF& frame, Layout&) const override { return {frame}; }
 
 private:
-    ProposedSize proposed(const ProposedSize& proposal) const
-    {
-        return {horizontal_ ? std::nullopt : proposal.width, vertical_ ? std::nullopt : proposal.height};
-    }
-
     bool horizontal_, vertical_;
 };
 
@@ -125,37 +122,71 @@ private:
     bool behind_;
 };
 
-class ForegroundNode final : public ContentModifier<ForegroundNode> {
+// A modifier that only changes how its content is drawn, or runs an action when it first
+// appears: it keeps the content's size and frame, so it moves no neighbour.
+class DrawingNode final : public ContentModifier<DrawingNode> {
 public:
-    ForegroundNode(View content, Color color) : ContentModifier(std::move(content)), color_(color) {}
+    using Draw = std::function<void(PaintContext&, const LaidOut&)>;
 
-    std::string_view kind() const override { return "foregroundColor"; }
-    void paint(PaintContext& context, const LaidOut& laidOut) const override
+    DrawingNode(View content, std::string_view kind, Draw draw, std::function<void()> appear = {})
+        : ContentModifier(std::move(content)), kind_(kind), draw_(std::move(draw)), appear_(std::move(appear))
     {
-        const auto outer = std::exchange(context.foreground, color_);
+    }
+
+    std::string_view kind() const override { return kind_; }
+    void paint(PaintContext& context, const LaidOut& laidOut) const override { draw_(context, laidOut); }
+    std::function<void()> appearAction() const override { return appear_; }
+
+private:
+    std::string_view kind_;
+    Draw draw_;
+    std::function<void()> appear_;
+};
+
+// The part of the content worth a layer: where its ink may lie, and, when only part of the
+// window is being painted, only what can reach that part through the effect.
+QRectF layerBounds(const QPainter& painter, const LaidOut& laidOut, double reach)
+{
+    QRectF bounds = inkBounds(laidOut);
+    if (painter.hasClipping())
+        bounds = bounds.intersected(painter.clipBoundingRect().adjusted(-reach, -reach, reach, reach));
+    return bounds;
+}
+
+// Paints the children into a layer with the same environment. A partial repaint's clip goes
+// along, grown by what the effect spreads, so the layer's content is spared the same way.
+std::function<void(QPainter&)> childrenPainter(const PaintContext& context, const LaidOut& laidOut, double reach)
+{
+    return [&context, &laidOut, reach](QPainter& layer) {
+        PaintContext inner{layer, context.scheme, context.devicePixelRatio, context.foreground, context.time};
+        layer.setRenderHints(context.painter.renderHints());
+        if (context.painter.hasClipping())
+            layer.setClipRect(context.painter.clipBoundingRect().adjusted(-reach, -reach, reach, reach),
+                              Qt::IntersectClip);
+        paintChildren(inner, laidOut);
+    };
+}
+
+// Rotation and scale about the centre of the view's frame.
+DrawingNode::Draw transformed(double degrees, double scale)
+{
+    return [degrees, scale](PaintContext& context, const LaidOut& laidOut) {
+        QPainter& painter = context.painter;
+        painter.save();
+        const QPointF centre = laidOut.frame.center();
+        painter.translate(centre);
+        painter.rotate(degrees);
+        painter.scale(scale, scale);
+        painter.translate(-centre);
         paintChildren(context, laidOut);
-        context.foreground = outer;
-    }
+        painter.restore();
+    };
+}
 
-private:
-    Color color_;
-};
-
-// Marks a place in the tree whose first appearance runs an action; the host finds these
-// after each render and runs the new ones.
-class OnAppearNode final : public ContentModifier<OnAppearNode> {
-public:
-    OnAppearNode(View content, std::function<void()> action)
-        : ContentModifier(std::move(content)), action_(std::move(action))
-    {
-    }
-
-    std::string_view kind() const override { return "onAppear"; }
-    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.onAppear = action_; }
-
-private:
-    std::function<void()> action_;
-};
+View drawnWith(View content, std::string_view kind, DrawingNode::Draw draw, std::function<void()> appear = {})
+{
+    return View(std::make_shared<DrawingNode>(std::move(content), kind, std::move(draw), std::move(appear)));
+}
 
 } // namespace
 
@@ -186,12 +217,57 @@ View View::overlay(View decoration) const
 
 View View::foregroundColor(Color color) const
 {
-    return View(std::make_shared<ForegroundNode>(*this, color));
+    return drawnWith(*this, "foregroundColor", [color](PaintContext& context, const LaidOut& laidOut) {
+        const auto outer = std::exchange(context.foreground, color);
+        paintChildren(context, laidOut);
+        context.foreground = outer;
+    });
 }
 
 View View::onAppear(std::function<void()> action) const
 {
-    return View(std::make_shared<OnAppearNode>(*this, std::move(action)));
+    return drawnWith(*this, "onAppear", paintChildren, std::move(action));
+}
+
+View View::shadow(Color color, double radius, double x, double y) const
+{
+    const auto draw = [color, radius, offset = QPointF(x, y)](PaintContext& context, const LaidOut& laidOut) {
+        const double reach = 2 * radius + std::abs(offset.x()) + std::abs(offset.y());
+        const QRectF bounds = layerBounds(context.painter, laidOut, reach);
+        if (!bounds.isEmpty())
+            drawWithShadow(context.painter, bounds, childrenPainter(context, laidOut, reach),
+                           color.resolve(context.scheme), radius, offset);
+    };
+    return drawnWith(*this, "shadow", draw);
+}
+
+View View::blur(double radius) const
+{
+    return drawnWith(*this, "blur", [radius](PaintContext& context, const LaidOut& laidOut) {
+        const QRectF bounds = layerBounds(context.painter, laidOut, 2 * radius);
+        if (!bounds.isEmpty())
+            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, 2 * radius));
+    });
+}
+
+View View::opacity(double value) const
+{
+    return drawnWith(*this, "opacity", [value](PaintContext& context, const LaidOut& laidOut) {
+        context.painter.save();
+        context.painter.setOpacity(context.painter.opacity() * value);
+        paintChildren(context, laidOut);
+        context.painter.restore();
+    });
+}
+
+View View::rotationEffect(double degrees) const
+{
+    return drawnWith(*this, "rotationEffect", transformed(degrees, 1));
+}
+
+View View::scaleEffect(double scale) const
+{
+    return drawnWith(*this, "scaleEffect", transformed(0, scale));
 }
 
 } // namespace ui

@@ -18,13 +18,21 @@ constexpr double degrees = std::numbers::pi / 180;
 // (1 + smoothing) × radius along each edge, 1.528 × radius as in the common continuous corners.
 constexpr double cornerSmoothing = 0.528;
 
+struct Cubic {
+    QPointF p0, p1, p2, p3;
+};
+
 // A circular arc of `sweep` radians as one cubic, from `start` leaving along unit `startTangent`
 // to `end` arriving along unit `endTangent`.
-void arcTo(QPainterPath& path, QPointF start, QPointF startTangent, QPointF end, QPointF endTangent, double radius,
-           double sweep)
+Cubic arc(QPointF start, QPointF startTangent, QPointF end, QPointF endTangent, double radius, double sweep)
 {
     const double handle = 4.0 / 3.0 * std::tan(sweep / 4) * radius;
-    path.cubicTo(start + startTangent * handle, end - endTangent * handle, end);
+    return {start, start + startTangent * handle, end - endTangent * handle, end};
+}
+
+void cubicTo(QPainterPath& path, const Cubic& cubic)
+{
+    path.cubicTo(cubic.p1, cubic.p2, cubic.p3);
 }
 
 void lineToIfApart(QPainterPath& path, QPointF to)
@@ -34,19 +42,78 @@ void lineToIfApart(QPainterPath& path, QPointF to)
         path.lineTo(to);
 }
 
-QPainterPath circlePath(const QRectF& bounds)
+// The inscribed circle quarter by quarter, clockwise on screen (y down) from 3 o'clock.
+std::array<Cubic, 4> circleQuarters(const QRectF& bounds)
 {
     const double radius = std::min(bounds.width(), bounds.height()) / 2;
     const QPointF centre = bounds.center();
-    // Quarter by quarter clockwise on screen (y down) from 3 o'clock.
     const std::array<QPointF, 4> spokes{QPointF(1, 0), QPointF(0, 1), QPointF(-1, 0), QPointF(0, -1)};
-    QPainterPath path(centre + spokes[0] * radius);
+    std::array<Cubic, 4> quarters;
     for (size_t i = 0; i < spokes.size(); ++i) {
         const QPointF from = spokes[i], to = spokes[(i + 1) % spokes.size()];
-        arcTo(path, centre + from * radius, to, centre + to * radius, -from, radius, std::numbers::pi / 2);
+        quarters[i] = arc(centre + from * radius, to, centre + to * radius, -from, radius, std::numbers::pi / 2);
     }
+    return quarters;
+}
+
+QPainterPath circlePath(const QRectF& bounds)
+{
+    const std::array<Cubic, 4> quarters = circleQuarters(bounds);
+    QPainterPath path(quarters[0].p0);
+    for (const Cubic& quarter : quarters)
+        cubicTo(path, quarter);
     path.closeSubpath();
     return path;
+}
+
+QPointF pointAt(const Cubic& c, double t)
+{
+    const double u = 1 - t;
+    return u * u * u * c.p0 + 3 * u * u * t * c.p1 + 3 * u * t * t * c.p2 + t * t * t * c.p3;
+}
+
+// de Casteljau: the exact part of `c` between parameters t0 < t1.
+Cubic subCubic(const Cubic& c, double t0, double t1)
+{
+    const auto head = [](const Cubic& whole, double t) {
+        const QPointF a = whole.p0 + (whole.p1 - whole.p0) * t;
+        const QPointF b = whole.p1 + (whole.p2 - whole.p1) * t;
+        const QPointF e = whole.p2 + (whole.p3 - whole.p2) * t;
+        const QPointF ab = a + (b - a) * t, be = b + (e - b) * t;
+        return Cubic{whole.p0, a, ab, ab + (be - ab) * t};
+    };
+    const Cubic left = head(c, t1);
+    if (!(t1 > 0))
+        return left;
+    const Cubic reversed = head({left.p3, left.p2, left.p1, left.p0}, 1 - t0 / t1);
+    return {reversed.p3, reversed.p2, reversed.p1, reversed.p0};
+}
+
+// Fine enough that lengths along a quarter circle are off by about 1e-4 of themselves.
+constexpr int lengthSteps = 32;
+
+// lengths[i]: the length of `c` up to parameter i / lengthSteps.
+std::array<double, lengthSteps + 1> lengthTable(const Cubic& c)
+{
+    std::array<double, lengthSteps + 1> lengths{0.0};
+    QPointF previous = c.p0;
+    for (int i = 1; i <= lengthSteps; ++i) {
+        const QPointF point = pointAt(c, double(i) / lengthSteps);
+        lengths[i] = lengths[i - 1] + std::hypot(point.x() - previous.x(), point.y() - previous.y());
+        previous = point;
+    }
+    return lengths;
+}
+
+double parameterAt(const std::array<double, lengthSteps + 1>& lengths, double length)
+{
+    const auto upper = std::upper_bound(lengths.begin(), lengths.end(), length);
+    if (upper == lengths.end())
+        return 1;
+    const size_t i = size_t(upper - lengths.begin()) - 1;
+    const double step = lengths[i + 1] - lengths[i];
+    const double within = step > 0 ? (length - lengths[i]) / step : 0;
+    return (double(i) + within) / lengthSteps;
 }
 
 // One continuous corner, after the construction popularised by Figma's "corner smoothing": a
@@ -96,7 +163,7 @@ void addCorner(QPainterPath& path, const CornerGeometry& corner, QPointF origin,
         path.cubicTo(at(a, 0), at(a + b, 0), arcStart);
     const QPointF startTangent = along * std::cos(transitionTurn) + across * std::sin(transitionTurn);
     const QPointF endTangent = along * std::sin(transitionTurn) + across * std::cos(transitionTurn);
-    arcTo(path, arcStart, startTangent, arcEnd, endTangent, radius, arcSweep);
+    cubicTo(path, arc(arcStart, startTangent, arcEnd, endTangent, radius, arcSweep));
     const double x = a + b + c + arcSpan + d;
     const double y = d + arcSpan;
     if (eased)
@@ -144,13 +211,29 @@ QPainterPath circleArc(const QRectF& bounds, double from, double to)
     to = std::clamp(to, 0.0, 1.0);
     if (!(from < to) || !(bounds.width() > 0 && bounds.height() > 0))
         return {};
-    const double diameter = std::min(bounds.width(), bounds.height());
-    QRectF square(0, 0, diameter, diameter);
-    square.moveCenter(bounds.center());
-    // Qt's angles turn anticlockwise on screen; ours run clockwise from 3 o'clock.
+    // Cut the very cubics a whole circle is drawn with at fractions of their measured length, so
+    // that a trimmed ring lies exactly on the untrimmed one.
+    const std::array<Cubic, 4> quarters = circleQuarters(bounds);
+    std::array<std::array<double, lengthSteps + 1>, 4> lengths;
+    double total = 0;
+    for (size_t i = 0; i < quarters.size(); ++i) {
+        lengths[i] = lengthTable(quarters[i]);
+        total += lengths[i].back();
+    }
+    const double first = from * total, last = to * total;
     QPainterPath arc;
-    arc.arcMoveTo(square, -360 * from);
-    arc.arcTo(square, -360 * from, -360 * (to - from));
+    double position = 0;
+    for (size_t i = 0; i < quarters.size() && position < last; ++i) {
+        const double start = position;
+        position += lengths[i].back();
+        const double low = std::max(first, start) - start, high = std::min(last, position) - start;
+        if (!(low < high))
+            continue;
+        const Cubic piece = subCubic(quarters[i], parameterAt(lengths[i], low), parameterAt(lengths[i], high));
+        if (arc.isEmpty())
+            arc.moveTo(piece.p0);
+        cubicTo(arc, piece);
+    }
     return arc;
 }
 
@@ -180,16 +263,16 @@ void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, cons
     painter.restore();
 }
 
-void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
-                 ColorScheme scheme, double trimFrom, double trimTo)
+void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint,
+                 const StrokeStyle& style, ColorScheme scheme, double trimFrom, double trimTo)
 {
     const bool whole = trimFrom <= 0 && trimTo >= 1;
     const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
     if (path.isEmpty() || !(style.lineWidth > 0))
         return;
-    QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, style.join);
-    // Qt measures the miter from the join point, half of the inner-to-outer length.
-    pen.setMiterLimit(style.miterLimit / 2);
+    QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, Qt::MiterJoin);
+    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
+    pen.setMiterLimit(5);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(pen);

@@ -20,8 +20,6 @@ struct Shape {
     static constexpr Shape circle() { return {ShapeKind::Circle}; }
     static constexpr Shape capsule() { return {ShapeKind::Capsule}; }
     static constexpr Shape roundedRectangle(double radius) { return {ShapeKind::RoundedRectangle, radius}; }
-
-    friend bool operator==(const Shape&, const Shape&) = default;
 };
 
 // The closed outline of `shape` in `bounds`, running clockwise on screen. A circle is inscribed
@@ -29,15 +27,9 @@ struct Shape {
 // starts where the top edge leaves the top-left corner.
 QPainterPath shapePath(const Shape& shape, const QRectF& bounds);
 
-// miterLimit is the longest miter allowed, in line widths, measured across the join from its
-// inner to its outer corner (the convention of SVG and of most 2-D toolkits, not Qt's).
 struct StrokeStyle {
     double lineWidth = 1;
     Qt::PenCapStyle cap = Qt::FlatCap;
-    Qt::PenJoinStyle join = Qt::MiterJoin;
-    double miterLimit = 10;
-
-    friend bool operator==(const StrokeStyle&, const StrokeStyle&) = default;
 };
 
 // The part of the circle inscribed in `bounds` between two fractions of its length, clockwise
@@ -50,7 +42,7 @@ QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme);
 void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, ColorScheme scheme);
 
 // Strokes the outline centred on it; trimmed short of 0...1, a circle's arc instead.
-void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint, const StrokeStyle& style,
-                 ColorScheme scheme, double trimFrom = 0, double trimTo = 1);
+void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint,
+                 const StrokeStyle& style, ColorScheme scheme, double trimFrom = 0, double trimTo = 1);
 
 } // namespace ui

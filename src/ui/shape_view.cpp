@@ -1,7 +1,6 @@
 #include "ui/shape_view.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
 
 namespace ui {
 namespace {
@@ -10,7 +9,8 @@ class ShapeNode final : public ViewNode {
 public:
     ShapeNode(Shape shape, std::optional<Paint> fill, std::optional<Paint> stroke, StrokeStyle style, double trimFrom,
               double trimTo)
-        : shape_(shape), fill_(std::move(fill)), stroke_(std::move(stroke)), style_(style), trimFrom_(trimFrom), trimTo_(trimTo)
+        : shape_(shape), fill_(std::move(fill)), stroke_(std::move(stroke)), style_(style), trimFrom_(trimFrom),
+          trimTo_(trimTo)
     {
     }
 

@@ -1,7 +1,6 @@
 #include "ui/stacks.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +11,7 @@ namespace ui {
 namespace {
 
 constexpr double unbounded = std::numeric_limits<double>::infinity();
+constexpr double spacerMinimum = 8;
 
 enum class Axis { Horizontal, Vertical };
 
@@ -108,7 +108,8 @@ private:
         for (std::size_t placed = 0; placed < spacers.size(); ++placed) {
             const std::size_t i = spacers[placed];
             const double minimum = mainOf(sizeOf(i, std::nullopt));
-            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * double(spacers.size() - placed)) / double(spacers.size() - placed)));
+            const double left = double(spacers.size() - placed);
+            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * left) / left));
             remaining -= mainOf(sizes[i]) - minimum;
         }
         return sizes;
@@ -170,18 +171,15 @@ private:
 // Takes what is offered, at least its minimum; asked for its ideal, just the minimum.
 class SpacerNode final : public ViewNode {
 public:
-    explicit SpacerNode(double minLength) : minLength_(minLength) {}
-
     std::string_view kind() const override { return "Spacer"; }
     bool isSpacer() const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
-        const auto along = [this](std::optional<double> offer) { return offer ? std::max(minLength_, *offer) : minLength_; };
+        const auto along = [](std::optional<double> offer) {
+            return offer ? std::max(spacerMinimum, *offer) : spacerMinimum;
+        };
         return {along(proposal.width), along(proposal.height)};
     }
-
-private:
-    double minLength_;
 };
 
 class DividerNode final : public ViewNode {
@@ -200,14 +198,14 @@ public:
 
 } // namespace
 
-View VStack(Alignment alignment, std::optional<double> spacing, std::vector<View> children)
+View VStack(Alignment alignment, double spacing, std::vector<View> children)
 {
-    return View(std::make_shared<StackNode>(Axis::Vertical, alignment, spacing.value_or(defaultSpacing), std::move(children)));
+    return View(std::make_shared<StackNode>(Axis::Vertical, alignment, spacing, std::move(children)));
 }
 
-View HStack(Alignment alignment, std::optional<double> spacing, std::vector<View> children)
+View HStack(double spacing, std::vector<View> children)
 {
-    return View(std::make_shared<StackNode>(Axis::Horizontal, alignment, spacing.value_or(defaultSpacing), std::move(children)));
+    return View(std::make_shared<StackNode>(Axis::Horizontal, Alignment::Center, spacing, std::move(children)));
 }
 
 View ZStack(std::vector<View> children)
@@ -215,9 +213,9 @@ View ZStack(std::vector<View> children)
     return View(std::make_shared<ZStackNode>(std::move(children)));
 }
 
-View Spacer(double minLength)
+View Spacer()
 {
-    return View(std::make_shared<SpacerNode>(minLength));
+    return View(std::make_shared<SpacerNode>());
 }
 
 View Divider()

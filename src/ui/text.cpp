@@ -1,19 +1,14 @@
 #include "ui/text.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
 #include "ui/text_measure.h"
-
 
 namespace ui {
 namespace {
 
 class TextNode final : public ViewNode {
 public:
-    TextNode(QString string, Font font, std::optional<Color> color, int lineLimit, double minimumScaleFactor)
-        : string_(std::move(string)), font_(font), color_(color), lineLimit_(lineLimit), minimumScaleFactor_(minimumScaleFactor)
-    {
-    }
+    TextNode(TextRequest request, std::optional<Color> color) : request_(std::move(request)), color_(color) {}
 
     std::string_view kind() const override { return "Text"; }
 
@@ -27,7 +22,7 @@ public:
         const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
         QPainter& painter = context.painter;
         painter.save();
-        painter.setFont(font_.qfont());
+        painter.setFont(request_.font.qfont());
         painter.setPen(color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
         painter.translate(laidOut.frame.topLeft());
         painter.scale(measured.scale, measured.scale);
@@ -53,14 +48,14 @@ private:
         const auto offer = [](std::optional<double> length) {
             return length ? std::optional(std::ceil(*length * 100) / 100) : std::nullopt;
         };
-        return measureText({string_, font_, lineLimit_, minimumScaleFactor_, offer(proposal.width), offer(proposal.height)});
+        TextRequest request = request_;
+        request.width = offer(proposal.width);
+        request.height = offer(proposal.height);
+        return measureText(request);
     }
 
-    QString string_;
-    Font font_;
+    TextRequest request_; // without the offer
     std::optional<Color> color_;
-    int lineLimit_;
-    double minimumScaleFactor_;
 };
 
 class SymbolNode final : public ViewNode {
@@ -97,7 +92,8 @@ private:
 
 Text::operator View() const
 {
-    return View(std::make_shared<TextNode>(QString::fromStdString(string_), font_, color_, lineLimit_, minimumScaleFactor_));
+    return View(std::make_shared<TextNode>(
+        TextRequest{QString::fromStdString(string_), font_, lineLimit_, minimumScaleFactor_, {}, {}}, color_));
 }
 
 Image::operator View() const

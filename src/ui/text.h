@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/font.h"
 #include "ui/symbol.h"
+#include "ui/text_measure.h"
 #include "ui/view.h"
 
 #include <string>

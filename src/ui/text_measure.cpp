@@ -1,18 +1,33 @@
 #include "ui/text_measure.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QTextLayout>
 
 #include <cmath>
-#include <limits>
 #include <cstdint>
-#include <string>
+#include <limits>
 #include <unordered_map>
 
 namespace ui {
 namespace {
 
-std::size_t measured = 0;
+// Inter where installed: every weight the panel uses, and the same look on every desktop.
+QString defaultFamily()
+{
+    static const QString family = QFontDatabase::hasFamily(QStringLiteral("Inter")) ? QStringLiteral("Inter")
+                                                                                     : QGuiApplication::font().family();
+    return family;
+}
+
+QString roundedFamily()
+{
+    static const QString family =
+        QFontDatabase::hasFamily(QStringLiteral("Quicksand")) ? QStringLiteral("Quicksand") : defaultFamily();
+    return family;
+}
+
 std::uint64_t frame = 0;
 
 struct Lines {
@@ -35,7 +50,8 @@ Lines wrap(const QString& text, const QFont& font, double width)
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(std::isfinite(width) ? width : 1e9);
         lines.starts.push_back(line.textStart());
-        lines.texts.push_back(paragraphs.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed());
+        QString text = paragraphs.mid(line.textStart(), line.textLength());
+        lines.texts.push_back(text.remove(QChar::LineSeparator).trimmed());
         lines.widest = std::max(lines.widest, line.naturalTextWidth());
     }
     layout.endLayout();
@@ -96,7 +112,8 @@ TextMeasure typeset(const TextRequest& request)
         } else {
             // Keep the lines that fit and end the last with an ellipsis.
             lines.texts.resize(std::size_t(allowed));
-            QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            QString rest = request.text.mid(lines.starts[std::size_t(allowed) - 1]);
+            rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
             lines.texts.back() = metrics.elidedText(rest.trimmed(), Qt::ElideRight, width / scale);
         }
         lines.widest = 0;
@@ -109,32 +126,13 @@ TextMeasure typeset(const TextRequest& request)
     return result;
 }
 
-// Lengths kept to a hundredth of a point, so keys compare exactly.
-std::int64_t hundredths(const std::optional<double>& length)
-{
-    if (!length)
-        return -1;
-    if (!std::isfinite(*length))
-        return -2;
-    return std::int64_t(std::llround(*length * 100));
-}
-
-struct Key {
-    QString text;
-    Font font;
-    int lineLimit;
-    double minimumScaleFactor;
-    std::int64_t width;
-    std::int64_t height;
-    friend bool operator==(const Key&, const Key&) = default;
-};
-
-struct KeyHash {
-    std::size_t operator()(const Key& key) const
+struct RequestHash {
+    std::size_t operator()(const TextRequest& request) const
     {
-        std::size_t hash = qHash(key.text);
-        for (const double part : {key.font.size, double(key.font.weight), double(key.font.design), double(key.lineLimit),
-                                  key.minimumScaleFactor, double(key.width), double(key.height)})
+        std::size_t hash = qHash(request.text);
+        for (const double part : {request.font.size, double(request.font.weight), double(request.font.design),
+                                  double(request.lineLimit), request.minimumScaleFactor, request.width.value_or(-1),
+                                  request.height.value_or(-1)})
             hash = hash * 31 + std::hash<double>()(part);
         return hash;
     }
@@ -146,35 +144,37 @@ struct Remembered {
 };
 
 // Text, fonts and offers of the panels on screen: a few hundred entries.
-std::unordered_map<Key, Remembered, KeyHash>& cache()
+std::unordered_map<TextRequest, Remembered, RequestHash>& cache()
 {
-    static std::unordered_map<Key, Remembered, KeyHash> remembered;
+    static std::unordered_map<TextRequest, Remembered, RequestHash> remembered;
     return remembered;
 }
 
 } // namespace
 
+QFont Font::qfont() const
+{
+    QFont font(design == FontDesign::Rounded ? roundedFamily() : defaultFamily());
+    // Pixel sizes keep a view's points equal to device-independent pixels on every screen.
+    font.setPixelSize(std::max(1, int(std::lround(size))));
+    font.setWeight(QFont::Weight(weight));
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
 TextMeasure measureText(const TextRequest& request)
 {
-    Key key{request.text, request.font, request.lineLimit, request.minimumScaleFactor, hundredths(request.width),
-            hundredths(request.height)};
-    if (const auto found = cache().find(key); found != cache().end()) {
+    if (const auto found = cache().find(request); found != cache().end()) {
         found->second.lastFrame = frame;
         return found->second.measure;
     }
-    ++measured;
-    return cache().emplace(std::move(key), Remembered{typeset(request), frame}).first->second.measure;
+    return cache().emplace(request, Remembered{typeset(request), frame}).first->second.measure;
 }
 
 void beginTextFrame()
 {
     ++frame;
     std::erase_if(cache(), [](const auto& entry) { return frame - entry.second.lastFrame > 2; });
-}
-
-std::size_t textMeasurements()
-{
-    return measured;
 }
 
 } // namespace ui

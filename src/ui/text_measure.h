@@ -1,7 +1,6 @@
 #pragma once
 
-#include "ui/font.h"
-
+#include <QFont>
 #include <QSizeF>
 #include <QString>
 
@@ -10,6 +9,27 @@
 #include <vector>
 
 namespace ui {
+
+enum class FontWeight {
+    Regular = QFont::Normal,
+    Medium = QFont::Medium,
+    Semibold = QFont::DemiBold,
+    Bold = QFont::Bold,
+};
+enum class FontDesign { Default, Rounded };
+
+// The system font at a pixel size ("points" in views), weight and design.
+struct Font {
+    double size = 13;
+    FontWeight weight = FontWeight::Regular;
+    FontDesign design = FontDesign::Default;
+
+    // The Qt font. Unhinted, so its advances scale linearly: text that shrinks to fit is
+    // measured at this size and drawn scaled.
+    QFont qfont() const;
+
+    friend bool operator==(const Font&, const Font&) = default;
+};
 
 // How a text is set in the room a view offers: its lines, the factor it shrank by to fit, and
 // the size it takes.
@@ -28,6 +48,7 @@ struct TextRequest {
     double minimumScaleFactor = 1;
     std::optional<double> width; // absent or infinite: one line per paragraph
     std::optional<double> height;
+    friend bool operator==(const TextRequest&, const TextRequest&) = default;
 };
 
 // Wraps at word boundaries within the width and the line limit; when the text does not fit,
@@ -37,8 +58,5 @@ TextMeasure measureText(const TextRequest& request);
 
 // A new frame begins: remembered texts that the last two frames did not ask for are forgotten.
 void beginTextFrame();
-
-// Texts actually set (not remembered), for tests that count work.
-std::size_t textMeasurements();
 
 } // namespace ui

@@ -1,7 +1,8 @@
 #include "ui/view.h"
 
 #include "ui/layout.h"
-#include "ui/paint_context.h"
+
+#include <functional>
 
 namespace ui {
 namespace {
@@ -17,6 +18,26 @@ public:
 
 View::View() : node_(std::make_shared<EmptyNode>()) {}
 
+ViewPath ViewPath::child(std::size_t index, std::string_view kind) const
+{
+    ViewPath path = *this;
+    path.steps.push_back({std::uint32_t(index), kind});
+    return path;
+}
+
+std::size_t KeyHash::operator()(const ViewPath& path) const
+{
+    std::size_t hash = path.steps.size();
+    for (const auto& step : path.steps)
+        hash = (hash * 31 + step.index) * 31 + std::hash<std::string_view>()(step.kind);
+    return hash;
+}
+
+std::size_t KeyHash::operator()(const StateKey& key) const
+{
+    return (*this)(key.place) * 31 + std::hash<std::string_view>()(key.name);
+}
+
 std::vector<QRectF> ViewNode::placeChildren(const QRectF& frame, Layout&) const
 {
     return std::vector<QRectF>(children().size(), frame);
@@ -30,21 +51,6 @@ void ViewNode::paint(PaintContext& context, const LaidOut& laidOut) const
 std::shared_ptr<const ViewNode> ViewNode::withChildren(std::vector<View>) const
 {
     return nullptr;
-}
-
-void paintChildren(PaintContext& context, const LaidOut& laidOut)
-{
-    for (const auto& child : laidOut.children)
-        paintTree(context, child);
-}
-
-void paintTree(PaintContext& context, const LaidOut& laidOut)
-{
-    // Where only part of the window is repainted, views that cannot reach it are not drawn.
-    QPainter& painter = context.painter;
-    if (painter.hasClipping() && !inkBounds(laidOut).intersects(painter.clipBoundingRect()))
-        return;
-    laidOut.view.node().paint(context, laidOut);
 }
 
 } // namespace ui

@@ -1,18 +1,53 @@
 #pragma once
 
 #include "ui/color.h"
-#include "ui/view_path.h"
 
 #include <QRectF>
 #include <QSizeF>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ui {
+
+// A string literal. Keys and laid-out trees keep names long after the views that gave them, so
+// nothing that lives shorter will do: a runtime string does not compile.
+struct Literal {
+    consteval Literal(const char* text) : text(text) {} // NOLINT: literals convert implicitly
+    std::string_view text;
+};
+
+// A view's place in the tree: from the root down, each child's index and kind. View state is
+// kept by place, so a view keeps its state while its kind stays at the same indices.
+struct ViewPath {
+    struct Step {
+        std::uint32_t index;
+        std::string_view kind; // a literal
+        friend bool operator==(const Step&, const Step&) = default;
+    };
+    std::vector<Step> steps;
+
+    ViewPath child(std::size_t index, std::string_view kind) const;
+    friend bool operator==(const ViewPath&, const ViewPath&) = default;
+};
+
+// Where one value of view state lives: the view's place and the value's name there.
+struct StateKey {
+    ViewPath place;
+    std::string_view name; // a literal
+    friend bool operator==(const StateKey&, const StateKey&) = default;
+};
+
+struct KeyHash {
+    std::size_t operator()(const ViewPath& path) const;
+    std::size_t operator()(const StateKey& key) const;
+};
 
 class Layout;
 class ViewNode;
@@ -25,7 +60,6 @@ struct ResolveContext;
 struct ProposedSize {
     std::optional<double> width;
     std::optional<double> height;
-    friend bool operator==(const ProposedSize&, const ProposedSize&) = default;
 };
 
 // Sides of a view, as bits to combine.
@@ -80,7 +114,6 @@ struct ViewTraits {
     std::string label;                    // what it reads as: a text as laid out, a symbol's name
     std::optional<StateKey> pressedState; // a button: the flag the host sets while it is pressed
     std::function<void()> action;         // a button: run when a press is released over it
-    std::function<void()> onAppear;       // run after the first render that places the view
     std::optional<View> builtBy;          // the stateful view that built this body, to build it again
 };
 
@@ -101,6 +134,9 @@ public:
     virtual void paint(PaintContext& context, const LaidOut& laidOut) const;
     // What this view, laid out as `laidOut`, means to the host; most views mean nothing more.
     virtual void describeTraits(ViewTraits&, const LaidOut&) const {}
+    // Run after the first render that places the view. Asked of every view on every render, so
+    // apart from the traits, whose label may need a text measured.
+    virtual std::function<void()> appearAction() const { return {}; }
     // Views that build their body from view state are expanded before layout.
     virtual std::optional<View> resolve(ResolveContext&) const { return std::nullopt; }
     // The same view over other children: how the resolving pass rebuilds a tree.

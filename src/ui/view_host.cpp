@@ -1,6 +1,6 @@
 #include "ui/view_host.h"
 
-#include "ui/paint_context.h"
+#include "ui/layout.h"
 #include "ui/text_measure.h"
 
 #include <algorithm>
@@ -86,7 +86,7 @@ void ViewHost::paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRat
 
 void ViewHost::runAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present)
 {
-    if (const auto action = node.traits().onAppear) {
+    if (const auto action = node.view.node().appearAction()) {
         present.insert(node.path);
         if (!appeared_.contains(node.path))
             action();

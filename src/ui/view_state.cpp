@@ -1,6 +1,6 @@
 #include "ui/view_state.h"
 
-#include "ui/layout.h"
+#include "ui/modifiers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,29 +46,39 @@ namespace {
 
 // Stands where a stateful view stood, with the body it built for this render, and the view
 // that built it, so that an animation frame can build that body alone again.
-class ResolvedNode final : public ViewNode {
+class ResolvedNode final : public ContentModifier<ResolvedNode> {
 public:
     ResolvedNode(std::string_view kind, View body, View source)
-        : kind_(kind), body_(std::move(body)), source_(std::move(source))
+        : ContentModifier(std::move(body)), kind_(kind), source_(std::move(source))
     {
     }
 
     std::string_view kind() const override { return kind_; }
-    std::vector<View> children() const override { return {body_}; }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return std::make_shared<ResolvedNode>(kind_, children.at(0), source_);
-    }
     void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.builtBy = source_; }
-    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
-    {
-        return layout.sizeOf(body_, proposal);
-    }
 
 private:
     std::string_view kind_;
-    View body_;
     View source_;
+};
+
+// A button's styled body, with what the host needs to press it.
+class PressableNode final : public ContentModifier<PressableNode> {
+public:
+    PressableNode(View body, StateKey pressedKey, std::function<void()> action)
+        : ContentModifier(std::move(body)), pressedKey_(std::move(pressedKey)), action_(std::move(action))
+    {
+    }
+
+    std::string_view kind() const override { return "pressable"; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override
+    {
+        traits.pressedState = pressedKey_;
+        traits.action = action_;
+    }
+
+private:
+    StateKey pressedKey_;
+    std::function<void()> action_;
 };
 
 class StatefulNode final : public ViewNode, public std::enable_shared_from_this<StatefulNode> {
@@ -137,6 +147,14 @@ View Animated(double key, Animation animation, std::vector<double> targets,
             shown.push_back(state.values[i].value(context.now));
         }
         return body(shown);
+    });
+}
+
+View Button(std::function<void()> action, View label, ButtonStyle style)
+{
+    return Stateful("Button", [=](ResolveContext& context) {
+        const bool isPressed = context.state("pressed", false);
+        return View(std::make_shared<PressableNode>(style(label, isPressed), context.key("pressed"), action));
     });
 }
 

@@ -85,6 +85,12 @@ View Stateful(Literal kind, std::function<View(ResolveContext&)> body);
 View Animated(double key, Animation animation, std::vector<double> targets,
               std::function<View(const std::vector<double>& shown)> body);
 
+// Builds a button's look from its label and whether it is pressed.
+using ButtonStyle = std::function<View(View label, bool isPressed)>;
+
+// Runs `action` on the UI thread when a press on it is released over it.
+View Button(std::function<void()> action, View label, ButtonStyle style);
+
 // Expands the stateful views of a tree into their bodies for this render.
 View resolveTree(const View& root, ViewStateStore& store, double now);
 

@@ -28,7 +28,7 @@ View header(const monitor::BatteryMonitor& m, ColorScheme scheme)
     const auto tint = [scheme](double dark, double light) { return schemeTint(scheme, dark, light); };
     return VStack(Alignment::Leading, 5,
                   {
-                      HStack(Alignment::Center, std::nullopt,
+                      HStack(8,
                              {
                                  Text(m.modelName())
                                      .font({17, FontWeight::Bold, FontDesign::Rounded})

@@ -26,7 +26,7 @@ LinearGradient batteryColorGradient(std::int64_t percentage, bool isCharging)
 
 namespace {
 
-constexpr StrokeStyle arcStyle{8, Qt::RoundCap, Qt::MiterJoin, 10};
+constexpr StrokeStyle arcStyle{8, Qt::RoundCap};
 
 std::array<double, 3> components(const Color& color)
 {
@@ -92,7 +92,7 @@ View CircularProgressRing(std::int64_t percentage, bool isCharging)
                                        : View(systemImage("battery.100").font({11}).foregroundColor(Color::secondary()))
                                              .padding(edges::bottom, 2);
         return ZStack({
-            Circle().stroke(Color::primary().opacity(0.06), {8, Qt::FlatCap, Qt::MiterJoin, 10}),
+            Circle().stroke(Color::primary().opacity(0.06), {8}),
             arc(fraction, gradient).blur(5).opacity(0.4).rotationEffect(-90),
             progressArc(percentage, fraction, gradient),
             VStack(0, {symbol,

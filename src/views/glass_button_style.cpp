@@ -30,7 +30,7 @@ ButtonStyle GlassButtonStyle(bool isDestructive, ColorScheme colorScheme)
                                 .padding(edges::horizontal, 13)
                                 .background(ZStack({
                                     RoundedRectangle(8).fill(tint.opacity(shown[1])),
-                                    RoundedRectangle(8).stroke(tint.opacity(shown[2]), {1, Qt::FlatCap, Qt::MiterJoin, 10}),
+                                    RoundedRectangle(8).stroke(tint.opacity(shown[2]), {1}),
                                 }))
                                 .scaleEffect(shown[3]);
                         });

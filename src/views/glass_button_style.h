@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/button.h"
+#include "ui/view_state.h"
 
 namespace views {
 

@@ -24,7 +24,7 @@ ui::Color conditionColor(std::string_view condition)
 
 ui::Color chargingAccentColor()
 {
-    return ui::Color::srgb(0, 0.8, 0.6, 1);
+    return ui::Color::srgb(0, 0.8, 0.6);
 }
 
 ui::Color schemeTint(ui::ColorScheme scheme, double darkOpacity, double lightOpacity)
