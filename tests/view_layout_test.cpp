@@ -3,6 +3,7 @@
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
+#include "ui/text_measure.h"
 #include "ui/view_host.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,26 @@ TEST(Modifiers, ScaleAndRotationMoveNoNeighbour)
     const auto scaled = framesOf(laidOut(HStack(5, {box(30, 30).scaleEffect(0.5).rotationEffect(45), box(30, 30)})),
                                  "RoundedRectangle");
     EXPECT_EQ(plain, scaled);
+}
+
+TEST(TextLayout, UnchangedTextIsSetOnceAndForgottenOnlyWhenUnseenForTwoFrames)
+{
+    TextRequest label;
+    label.text = QStringLiteral("Cicli di Ricarica");
+    measureText(label);
+    const auto set = textsTypeset();
+    for (int frames = 0; frames < 4; ++frames) {
+        beginTextFrame();
+        measureText(label);
+    }
+    beginTextFrame();
+    beginTextFrame();
+    measureText(label);
+    EXPECT_EQ(textsTypeset(), set) << "asked in every frame, or unseen for only one";
+    for (int frames = 0; frames < 3; ++frames)
+        beginTextFrame();
+    measureText(label);
+    EXPECT_EQ(textsTypeset(), set + 1);
 }
 
 TEST(TextLayout, ShrinksThenTruncatesOnOneLine)

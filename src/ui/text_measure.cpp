@@ -29,6 +29,7 @@ QString roundedFamily()
 }
 
 std::uint64_t frame = 0;
+std::uint64_t typesetCount = 0;
 
 struct Lines {
     std::vector<QString> texts;
@@ -168,7 +169,13 @@ TextMeasure measureText(const TextRequest& request)
         found->second.lastFrame = frame;
         return found->second.measure;
     }
+    ++typesetCount;
     return cache().emplace(request, Remembered{typeset(request), frame}).first->second.measure;
+}
+
+std::uint64_t textsTypeset()
+{
+    return typesetCount;
 }
 
 void beginTextFrame()

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -58,5 +59,8 @@ TextMeasure measureText(const TextRequest& request);
 
 // A new frame begins: remembered texts that the last two frames did not ask for are forgotten.
 void beginTextFrame();
+
+// How many texts have been set rather than remembered: what tests count to see the cache work.
+std::uint64_t textsTypeset();
 
 } // namespace ui
