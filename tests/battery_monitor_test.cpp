@@ -257,10 +257,10 @@ protected:
     }
 };
 
-TEST_F(BatteryMonitorOnFixture, ShowsTheLastSystemBatteryAndIgnoresPeripherals)
+TEST_F(BatteryMonitorOnFixture, ShowsBothSystemBatteriesAsOneAndIgnoresPeripherals)
 {
     const auto battery = monitorOf("two-batteries");
-    EXPECT_EQ(battery->percentage(), 81);
+    EXPECT_EQ(battery->percentage(), 70);
     EXPECT_FALSE(battery->isCharging());
     EXPECT_EQ(battery->powerSource(), "Batteria");
 }

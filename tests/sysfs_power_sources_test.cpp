@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
 #include <limits>
 #include <string>
 #include <utility>
@@ -111,12 +114,47 @@ TEST(ReadPowerSourcesTest, BatteryWithEveryAdapterOffline)
               PowerSourceSnapshot{battery(38, false, "Battery Power")});
 }
 
-TEST(ReadPowerSourcesTest, EveryBatteryAndPeripheralInNameOrder)
+TEST(ReadPowerSourcesTest, TheMachinesBatteriesAsOneThenPeripheralsInNameOrder)
 {
     PowerSourceDescription mouse = battery(12, false, "Battery Power");
     mouse["Type"] = std::string("DeviceBattery");
+    // 55 % of 17.0 Wh and 81 % of 22.1 Wh: 70 % of both, not the last one's 81 %.
     EXPECT_EQ(platform::readPowerSources(machine("two-batteries")),
-              (PowerSourceSnapshot{battery(55, false, "Battery Power"), battery(81, false, "Battery Power"), mouse}));
+              (PowerSourceSnapshot{battery(70, false, "Battery Power"), mouse}));
+}
+
+TEST(ReadPowerSourcesTest, TwoBatteriesWeighByFullCapacityElseCountAlike)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::pair<std::string, std::string>>> batteries;
+        PowerSourceDescription expected;
+    };
+    const std::vector<Case> cases = {
+        {"weighed by energy_full",
+         {{{"capacity", "5"}, {"energy_full", "10000000"}, {"status", "Discharging"}},
+          {{"capacity", "100"}, {"energy_full", "30000000"}, {"status", "Full"}}},
+         battery(76, false, "AC Power")},
+        {"one without a full capacity: the plain mean, half up",
+         {{{"capacity", "4"}, {"status", "Charging"}}, {{"capacity", "95"}, {"charge_full", "4000000"}}},
+         battery(50, true, "AC Power")},
+        {"a battery without a level is left out",
+         {{{"capacity", "junk"}, {"energy_full", "1"}}, {{"capacity", "33"}, {"status", "Discharging"}}},
+         battery(33, false, "Battery Power")},
+    };
+    for (const auto& [what, batteries, expected] : cases) {
+        SCOPED_TRACE(what);
+        const auto root = std::filesystem::temp_directory_path() / ("two-batteries-" + std::to_string(::getpid()));
+        for (std::size_t i = 0; i < batteries.size(); ++i) {
+            const auto folder = root / "sys/class/power_supply" / ("BAT" + std::to_string(i));
+            std::filesystem::create_directories(folder);
+            std::ofstream(folder / "type") << "Battery\n";
+            for (const auto& [attribute, value] : batteries[i])
+                std::ofstream(folder / attribute) << value << '\n';
+        }
+        EXPECT_EQ(platform::readPowerSources(root), PowerSourceSnapshot{expected});
+        std::filesystem::remove_all(root);
+    }
 }
 
 TEST(ReadPowerSourcesTest, UpsOnDesktop)
