@@ -62,8 +62,13 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
             const auto value = takesValue();
             if (!value || value->empty())
                 return missingValue();
-            (option == "--root" ? line.root : option == "--profiler" ? line.profiler : line.snapshot) =
-                std::filesystem::path(*value);
+            const std::filesystem::path path(*value);
+            if (option == "--root")
+                line.root = path;
+            else if (option == "--profiler")
+                line.profiler = path;
+            else
+                line.snapshot = path;
             continue;
         }
         if (option == "--appearance") {
