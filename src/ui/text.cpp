@@ -76,7 +76,7 @@ public:
     {
         if (symbol_)
             drawSymbol(context.painter, *symbol_, laidOut.frame,
-                                 color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
+                       color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
     }
 
     void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.label = name_; }

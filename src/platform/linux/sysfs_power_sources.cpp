@@ -53,8 +53,10 @@ std::optional<std::int64_t> currentCapacity(const PowerSupply& supply)
 // The full capacity a battery's level is a share of, for weighing levels against each other.
 std::optional<std::int64_t> fullCapacity(const PowerSupply& supply)
 {
-    if (const auto amounts = supply.amounts("full", "full"))
-        return amounts->reference;
+    for (const char* attribute : {"energy_full", "charge_full"}) {
+        if (const auto full = supply.integer(attribute); full && *full > 0)
+            return full;
+    }
     return std::nullopt;
 }
 
