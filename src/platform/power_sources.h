@@ -10,8 +10,18 @@
 
 namespace platform {
 
-// One power source as the system describes it: text keys ("Type", "Current Capacity",
-// "Is Charging", "Power Source State") mapped to text, integer or boolean values.
+// One power source as the system describes it: text keys mapped to text, integer or boolean
+// values. Every backend writes the same keys, each only when it knows the value:
+//   "Type"                text: "InternalBattery" (the machine's batteries as one), "UPS", or
+//                         "DeviceBattery" (a peripheral's: mouse, keyboard, headset, phone, ...)
+//   "Current Capacity"    integer: the level in percent
+//   "Is Charging"         boolean
+//   "Power Source State"  text: "AC Power" or "Battery Power"
+//   "Name"                text: the device's own name, e.g. "MX Master 3"
+//   "Kind"                text, lower case: "battery", "ups", "mouse", "keyboard", "headset",
+//                         "phone", "tablet", "gaming-input", "pen", ..., or "other"
+//   "Time to Empty"       integer: seconds left while discharging, only when known
+//   "Time to Full"        integer: seconds to a full charge while charging, only when known
 using PowerSourceValue = std::variant<std::string, std::int64_t, bool>;
 using PowerSourceDescription = std::map<std::string, PowerSourceValue, std::less<>>;
 
