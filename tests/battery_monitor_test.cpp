@@ -92,7 +92,8 @@ TEST_F(BatteryMonitorTest, RefreshWritesNameThenTheBatteryAndStartsOneHealthRun)
     const std::vector<State> expected = {{"Studio", 72, true, "Alimentatore"},
                                          {"Laptop", 72, true, "Alimentatore"},
                                          {"Laptop", 30, true, "Alimentatore"},
-                                         {"Laptop", 30, false, "Alimentatore"}};
+                                         {"Laptop", 30, false, "Alimentatore"},
+                                         {"Laptop", 30, false, "Batteria"}}; // then the outlook
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(battery->powerSource(), "Batteria");
     ASSERT_EQ(launcher->launches.size(), launchesBefore + 1);
@@ -288,6 +289,28 @@ TEST_F(BatteryMonitorOnFixture, SurvivesGarbledFiles)
     EXPECT_GE(battery->percentage(), 0);
     EXPECT_LE(battery->percentage(), 100);
     EXPECT_FALSE(battery->isCharging());
+}
+
+TEST(PowerOutlookTest, TimesFromTheDecidingBatteryEveryOtherLevelAPeripheral)
+{
+    using platform::PowerSourceDescription;
+    auto first = internalBattery(90, false);
+    first["Time to Empty"] = std::int64_t{7200};
+    auto last = internalBattery(40, true, "AC Power");
+    last["Time to Full"] = std::int64_t{1800};
+    last["Time to Empty"] = std::int64_t{0}; // a zero time is not a forecast
+    const PowerSourceDescription mouse = {{"Type", Text("DeviceBattery")}, {"Kind", Text("mouse")},
+                                          {"Name", Text("MX Master")}, {"Current Capacity", std::int64_t{55}}};
+    const PowerSourceDescription ups = {{"Type", Text("UPS")}, {"Current Capacity", std::int64_t{100}}};
+    const PowerSourceDescription noLevel = {{"Type", Text("DeviceBattery")}, {"Name", Text("Pen")}};
+    const PowerSourceDescription absurd = {{"Type", Text("DeviceBattery")}, {"Current Capacity", std::int64_t{-3}}};
+
+    const auto outlook = monitor::readPowerOutlook({first, mouse, last, ups, noLevel, absurd});
+
+    EXPECT_EQ(outlook.timeToEmpty, std::nullopt);
+    EXPECT_EQ(outlook.timeToFull, 1800);
+    EXPECT_EQ(outlook.peripherals,
+              (std::vector<monitor::Peripheral>{{"MX Master", "mouse", 55}, {"", "ups", 100}}));
 }
 
 } // namespace

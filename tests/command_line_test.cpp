@@ -34,9 +34,22 @@ TEST(StatusCommand, PrintsTheMachineAsJson)
               R"({"percentage": 72, "isCharging": true, "powerSource": "Alimentatore", "deviceName": "Giulia's ThinkPad", )"
               R"("modelName": "ThinkPad X1 Carbon Gen 9", "chipName": "Intel Core i7-1165G7", )"
               R"("memorySize": "16 GB", "cycleCount": 412, "healthCapacity": "84%", "condition": "Normale", )"
-              R"("symbolName": "battery.100.bolt", "title": " 72%"})"
+              R"("symbolName": "battery.100.bolt", "title": " 72%", "source": "sysfs", "timeToEmpty": null, )"
+              R"("timeToFull": 649, "peripherals": []})"
               "\n");
     EXPECT_EQ(outcome.err, "");
+}
+
+TEST(StatusCommand, ListsPeripheralsBesideTheMachinesLevel)
+{
+    const auto json = run("--status --json --root " + machine("two-batteries"));
+    EXPECT_NE(json.out.find(R"("percentage": 70, )"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(R"("timeToEmpty": 12111, "timeToFull": null, )"
+                            R"("peripherals": [{"name": "Wireless Mouse", "kind": "mouse", "percentage": 12}]})"),
+              std::string::npos)
+        << json.out;
+    const auto text = run("--status --root " + machine("two-batteries"));
+    EXPECT_NE(text.out.find("\nperipherals: Wireless Mouse (mouse) 12%\n"), std::string::npos) << text.out;
 }
 
 TEST(StatusCommand, PrintsFieldsInOrderThenSymbolAndTitle)
@@ -54,7 +67,11 @@ TEST(StatusCommand, PrintsFieldsInOrderThenSymbolAndTitle)
                            "healthCapacity: 75%\n"
                            "condition: Normale\n"
                            "symbolName: battery.50\n"
-                           "title:  38%\n");
+                           "title:  38%\n"
+                           "source: sysfs\n"
+                           "timeToEmpty: 6639\n"
+                           "timeToFull: unknown\n"
+                           "peripherals: none\n");
 }
 
 TEST(StatusCommand, AProfilerThatCannotStartIsReportedWhereItDoesNotSpoilTheOutput)

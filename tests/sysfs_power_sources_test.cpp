@@ -24,12 +24,36 @@ std::filesystem::path machine(const std::string& name)
     return std::filesystem::path(TEST_FIXTURES_DIR) / "machines" / name;
 }
 
-PowerSourceDescription battery(std::int64_t capacity, bool charging, std::string state)
+using Extra = std::vector<std::pair<std::string, platform::PowerSourceValue>>;
+
+PowerSourceDescription battery(std::int64_t capacity, bool charging, std::string state, Extra extra = {})
 {
-    return {{"Type", std::string("InternalBattery")},
-            {"Current Capacity", capacity},
-            {"Is Charging", charging},
-            {"Power Source State", std::move(state)}};
+    PowerSourceDescription description = {{"Type", std::string("InternalBattery")},
+                                          {"Kind", std::string("battery")},
+                                          {"Current Capacity", capacity},
+                                          {"Is Charging", charging},
+                                          {"Power Source State", std::move(state)}};
+    for (auto& [key, value] : extra)
+        description[key] = std::move(value);
+    return description;
+}
+
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+// Reads a machine of system batteries BAT0, BAT1, ... with the given attributes.
+PowerSourceSnapshot readBatteries(const std::vector<Attributes>& batteries)
+{
+    const auto root = std::filesystem::temp_directory_path() / ("batteries-" + std::to_string(::getpid()));
+    for (std::size_t i = 0; i < batteries.size(); ++i) {
+        const auto folder = root / "sys/class/power_supply" / ("BAT" + std::to_string(i));
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "type") << "Battery\n";
+        for (const auto& [attribute, value] : batteries[i])
+            std::ofstream(folder / attribute) << value << '\n';
+    }
+    auto snapshot = platform::readPowerSources(root);
+    std::filesystem::remove_all(root);
+    return snapshot;
 }
 
 std::vector<std::pair<std::string, Kind>> listing(const std::string& name)
@@ -102,32 +126,38 @@ TEST(PowerSupplyAmountsTest, PercentagesRoundToNearestWithinZeroToHundred)
     EXPECT_EQ(roundedPercentage({huge / 201 - 1, huge / 201}), 100);
 }
 
-TEST(ReadPowerSourcesTest, BatteryOnOnlineAdapter)
+TEST(ReadPowerSourcesTest, FixtureMachines)
 {
+    // 34.6 of 48.1 Wh at 21.3 W, charging stops at 80 %: 3.85 Wh to go, 11 minutes.
     EXPECT_EQ(platform::readPowerSources(machine("laptop-charging")),
-              PowerSourceSnapshot{battery(72, true, "AC Power")});
-}
-
-TEST(ReadPowerSourcesTest, BatteryWithEveryAdapterOffline)
-{
+              PowerSourceSnapshot{battery(72, true, "AC Power", {{"Time to Full", std::int64_t{649}}})});
+    // 1.13 Ah at 0.61 A.
     EXPECT_EQ(platform::readPowerSources(machine("laptop-discharging")),
-              PowerSourceSnapshot{battery(38, false, "Battery Power")});
-}
-
-TEST(ReadPowerSourcesTest, TheMachinesBatteriesAsOneThenPeripheralsInNameOrder)
-{
-    PowerSourceDescription mouse = battery(12, false, "Battery Power");
-    mouse["Type"] = std::string("DeviceBattery");
-    // 55 % of 17.0 Wh and 81 % of 22.1 Wh: 70 % of both, not the last one's 81 %.
+              PowerSourceSnapshot{battery(38, false, "Battery Power", {{"Time to Empty", std::int64_t{6639}}})});
+    // 55 % of 17.0 Wh and 81 % of 22.1 Wh: 70 % of both, not the last one's 81 %; 27.25 Wh at 8.1 W.
+    const PowerSourceDescription mouse = {{"Type", std::string("DeviceBattery")}, {"Kind", std::string("mouse")},
+                                          {"Name", std::string("Wireless Mouse")}, {"Current Capacity", std::int64_t{12}},
+                                          {"Is Charging", false}, {"Power Source State", std::string("Battery Power")}};
     EXPECT_EQ(platform::readPowerSources(machine("two-batteries")),
-              (PowerSourceSnapshot{battery(70, false, "Battery Power"), mouse}));
+              (PowerSourceSnapshot{battery(70, false, "Battery Power", {{"Time to Empty", std::int64_t{12111}}}), mouse}));
+    EXPECT_EQ(platform::readPowerSources(machine("desktop")),
+              PowerSourceSnapshot{battery(100, false, "AC Power", {{"Type", std::string("UPS")}, {"Kind", std::string("ups")},
+                                                                   {"Name", std::string("Back-UPS 700")}})});
+    // No adapter: the battery's own status says what feeds the machine.
+    EXPECT_EQ(platform::readPowerSources(machine("arm-dead-battery")), PowerSourceSnapshot{battery(100, false, "AC Power")});
+    // No status and no adapter: nothing says whether it charges or what feeds the machine.
+    const PowerSourceDescription garbled = {{"Type", std::string("InternalBattery")}, {"Kind", std::string("battery")},
+                                            {"Current Capacity", std::int64_t{25}}};
+    EXPECT_EQ(platform::readPowerSources(machine("garbled")), PowerSourceSnapshot{garbled});
+    EXPECT_TRUE(platform::readPowerSources(machine("empty")).empty());
+    EXPECT_TRUE(platform::readPowerSources(machine("no-such-machine")).empty());
 }
 
 TEST(ReadPowerSourcesTest, TwoBatteriesWeighByFullCapacityElseCountAlike)
 {
     struct Case {
         const char* what;
-        std::vector<std::vector<std::pair<std::string, std::string>>> batteries;
+        std::vector<Attributes> batteries;
         PowerSourceDescription expected;
     };
     const std::vector<Case> cases = {
@@ -144,44 +174,53 @@ TEST(ReadPowerSourcesTest, TwoBatteriesWeighByFullCapacityElseCountAlike)
     };
     for (const auto& [what, batteries, expected] : cases) {
         SCOPED_TRACE(what);
-        const auto root = std::filesystem::temp_directory_path() / ("two-batteries-" + std::to_string(::getpid()));
-        for (std::size_t i = 0; i < batteries.size(); ++i) {
-            const auto folder = root / "sys/class/power_supply" / ("BAT" + std::to_string(i));
-            std::filesystem::create_directories(folder);
-            std::ofstream(folder / "type") << "Battery\n";
-            for (const auto& [attribute, value] : batteries[i])
-                std::ofstream(folder / attribute) << value << '\n';
-        }
-        EXPECT_EQ(platform::readPowerSources(root), PowerSourceSnapshot{expected});
-        std::filesystem::remove_all(root);
+        EXPECT_EQ(readBatteries(batteries), PowerSourceSnapshot{expected});
     }
 }
 
-TEST(ReadPowerSourcesTest, UpsOnDesktop)
+TEST(ReadPowerSourcesTest, TimeLeftComesFromARealRateInOneUnit)
 {
-    PowerSourceDescription ups = battery(100, false, "AC Power");
-    ups["Type"] = std::string("UPS");
-    EXPECT_EQ(platform::readPowerSources(machine("desktop")), PowerSourceSnapshot{ups});
-}
-
-TEST(ReadPowerSourcesTest, StatusDecidesWithoutAdapter)
-{
-    EXPECT_EQ(platform::readPowerSources(machine("arm-dead-battery")),
-              PowerSourceSnapshot{battery(100, false, "AC Power")});
-}
-
-TEST(ReadPowerSourcesTest, GarbledValuesAreLeftOutOrDerived)
-{
-    // No status and no adapter: nothing says whether it charges or what feeds the machine.
-    const PowerSourceDescription expected = {{"Type", std::string("InternalBattery")},
-                                             {"Current Capacity", std::int64_t{25}}};
-    EXPECT_EQ(platform::readPowerSources(machine("garbled")), PowerSourceSnapshot{expected});
-}
-
-TEST(ReadPowerSourcesTest, MachineWithoutPowerSupplyClassHasNoSources)
-{
-    EXPECT_TRUE(platform::readPowerSources(machine("empty")).empty());
-    EXPECT_TRUE(platform::readPowerSources(machine("no-such-machine")).empty());
+    using Time = std::optional<std::pair<std::string, std::int64_t>>;
+    struct Case {
+        const char* what;
+        std::vector<Attributes> batteries;
+        Time expected;
+    };
+    const Attributes halfOf50Wh = {{"energy_now", "25000000"}, {"energy_full", "50000000"}, {"status", "Discharging"}};
+    const auto with = [](Attributes attributes, Attributes more) {
+        attributes.insert(attributes.end(), more.begin(), more.end());
+        return attributes;
+    };
+    const std::vector<Case> cases = {
+        {"energy over power", {with(halfOf50Wh, {{"power_now", "10000000"}})}, Time{{"Time to Empty", 9000}}},
+        {"power from current and voltage", {with(halfOf50Wh, {{"current_now", "1000000"}, {"voltage_now", "10000000"}})},
+         Time{{"Time to Empty", 9000}}},
+        {"charge over a negative current",
+         {{{"charge_now", "2000000"}, {"charge_full", "4000000"}, {"current_now", "-1000000"}, {"status", "Discharging"}}},
+         Time{{"Time to Empty", 7200}}},
+        {"to full while charging", {{{"energy_now", "25000000"}, {"energy_full", "50000000"}, {"power_now", "25000000"},
+                                     {"status", "Charging"}}}, Time{{"Time to Full", 3600}}},
+        {"a zero rate", {with(halfOf50Wh, {{"power_now", "0"}})}, std::nullopt},
+        {"no rate", {halfOf50Wh}, std::nullopt},
+        {"a trickle that would last months", {with(halfOf50Wh, {{"power_now", "1"}})}, std::nullopt},
+        {"full: nothing to count down", {{{"energy_now", "50000000"}, {"energy_full", "50000000"}, {"power_now", "5"},
+                                          {"status", "Full"}}}, std::nullopt},
+        {"one battery in µWh, the other in µAh",
+         {with(halfOf50Wh, {{"power_now", "10000000"}}),
+          {{"charge_now", "2000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"}}},
+         std::nullopt},
+    };
+    for (const auto& [what, batteries, expected] : cases) {
+        SCOPED_TRACE(what);
+        const auto snapshot = readBatteries(batteries);
+        ASSERT_EQ(snapshot.size(), 1u);
+        Time found;
+        for (const char* key : {"Time to Empty", "Time to Full"}) {
+            if (const auto* seconds = platform::powerSourceValue<std::int64_t>(snapshot[0], key))
+                found = {{key, *seconds}};
+        }
+        EXPECT_EQ(found, expected);
+    }
 }
 
 } // namespace

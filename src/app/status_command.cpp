@@ -63,7 +63,7 @@ int runStatusCommand(const CommandLine& line)
 {
     // Standard output carries one JSON document in that mode, so a failure line goes elsewhere.
     return withGatheredMonitor(line, line.json ? std::cerr : std::cout, [&line](const auto& monitor) {
-        std::cout << (line.json ? statusJson(*monitor) : statusText(*monitor)) << std::flush;
+        std::cout << (line.json ? statusJson(*monitor, "sysfs") : statusText(*monitor, "sysfs")) << std::flush;
         return 0;
     });
 }

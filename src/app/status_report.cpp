@@ -10,10 +10,14 @@
 namespace app {
 namespace {
 
-using Value = std::variant<std::int64_t, bool, std::string>;
+// A time or level the system may not know, and the peripherals' batteries.
+using Unknowable = std::optional<std::int64_t>;
+using Peripherals = std::vector<monitor::Peripheral>;
+using Value = std::variant<std::int64_t, bool, std::string, Unknowable, Peripherals>;
 
-std::vector<std::pair<std::string_view, Value>> statusFields(const monitor::BatteryMonitor& m)
+std::vector<std::pair<std::string_view, Value>> statusFields(const monitor::BatteryMonitor& m, std::string_view source)
 {
+    const auto& outlook = m.outlook();
     return {
         {"percentage", m.percentage()},
         {"isCharging", m.isCharging()},
@@ -27,6 +31,10 @@ std::vector<std::pair<std::string_view, Value>> statusFields(const monitor::Batt
         {"condition", m.condition()},
         {"symbolName", statusbar::symbolName(m.percentage(), m.isCharging())},
         {"title", statusbar::statusTitle(m.percentage())},
+        {"source", std::string(source)},
+        {"timeToEmpty", outlook.timeToEmpty},
+        {"timeToFull", outlook.timeToFull},
+        {"peripherals", outlook.peripherals},
     };
 }
 
@@ -55,6 +63,37 @@ void appendJsonString(std::string& out, std::string_view text)
 
 enum class Notation { Plain, Json };
 
+void appendValue(std::string& out, const Value& value, Notation notation);
+
+void appendPeripherals(std::string& out, const Peripherals& peripherals, Notation notation)
+{
+    if (notation == Notation::Plain) {
+        if (peripherals.empty())
+            out += "none";
+        for (const auto& peripheral : peripherals) {
+            if (&peripheral != &peripherals.front())
+                out += ", ";
+            out += peripheral.name + " (" + peripheral.kind + ") ";
+            appendValue(out, peripheral.percentage, notation);
+            out += peripheral.percentage ? "%" : "";
+        }
+        return;
+    }
+    out += '[';
+    for (const auto& peripheral : peripherals) {
+        if (&peripheral != &peripherals.front())
+            out += ", ";
+        out += "{\"name\": ";
+        appendJsonString(out, peripheral.name);
+        out += ", \"kind\": ";
+        appendJsonString(out, peripheral.kind);
+        out += ", \"percentage\": ";
+        appendValue(out, peripheral.percentage, notation);
+        out += '}';
+    }
+    out += ']';
+}
+
 void appendValue(std::string& out, const Value& value, Notation notation)
 {
     std::visit([&]<class T>(const T& v) {
@@ -65,6 +104,10 @@ void appendValue(std::string& out, const Value& value, Notation notation)
                 out += v;
         } else if constexpr (std::is_same_v<T, bool>) {
             out += v ? "true" : "false";
+        } else if constexpr (std::is_same_v<T, Unknowable>) {
+            out += v ? std::to_string(*v) : notation == Notation::Json ? "null" : "unknown";
+        } else if constexpr (std::is_same_v<T, Peripherals>) {
+            appendPeripherals(out, v, notation);
         } else {
             out += std::to_string(v);
         }
@@ -73,10 +116,10 @@ void appendValue(std::string& out, const Value& value, Notation notation)
 
 } // namespace
 
-std::string statusText(const monitor::BatteryMonitor& monitor)
+std::string statusText(const monitor::BatteryMonitor& monitor, std::string_view source)
 {
     std::string out;
-    for (const auto& [name, value] : statusFields(monitor)) {
+    for (const auto& [name, value] : statusFields(monitor, source)) {
         out += name;
         out += ": ";
         appendValue(out, value, Notation::Plain);
@@ -85,10 +128,10 @@ std::string statusText(const monitor::BatteryMonitor& monitor)
     return out;
 }
 
-std::string statusJson(const monitor::BatteryMonitor& monitor)
+std::string statusJson(const monitor::BatteryMonitor& monitor, std::string_view source)
 {
     std::string out = "{";
-    for (const auto& [name, value] : statusFields(monitor)) {
+    for (const auto& [name, value] : statusFields(monitor, source)) {
         if (out.size() > 1)
             out += ", ";
         appendJsonString(out, name);

@@ -3,14 +3,17 @@
 #include "monitor/battery_monitor.h"
 
 #include <string>
+#include <string_view>
 
 namespace app {
 
-// The monitor's ten fields in declaration order, then the tray's symbol and title,
-// as "name: value" lines.
-std::string statusText(const monitor::BatteryMonitor& monitor);
+// The monitor's ten fields in declaration order, the tray's symbol and title, then where the
+// power sources were read ("upower", "sysfs"), the time remaining in seconds and the
+// peripherals, as "name: value" lines. A time nobody knows reads "unknown".
+std::string statusText(const monitor::BatteryMonitor& monitor, std::string_view source);
 
-// The same twelve values as one JSON object, integers as numbers and the flag as a boolean.
-std::string statusJson(const monitor::BatteryMonitor& monitor);
+// The same values as one JSON object: integers as numbers, the flag as a boolean, an unknown
+// time as null, the peripherals as a list of {"name", "kind", "percentage"}.
+std::string statusJson(const monitor::BatteryMonitor& monitor, std::string_view source);
 
 } // namespace app

@@ -9,17 +9,6 @@
 #include <iostream>
 
 namespace monitor {
-namespace {
-
-// The value under `key` when it is there and of the expected kind.
-template <class T>
-const T* valueOf(const platform::PowerSourceDescription& description, std::string_view key)
-{
-    const auto found = description.find(key);
-    return found == description.end() ? nullptr : std::get_if<T>(&found->second);
-}
-
-} // namespace
 
 std::shared_ptr<BatteryMonitor> BatteryMonitor::create(BatteryMonitorServices services)
 {
@@ -65,20 +54,21 @@ void BatteryMonitor::readPowerSources()
     if (const auto snapshot = services_.powerSources->snapshot()) {
         for (const platform::PowerSourceDescription& description : *snapshot)
             readInternalBattery(description);
+        setOutlook(readPowerOutlook(*snapshot));
     }
 }
 
 void BatteryMonitor::readInternalBattery(const platform::PowerSourceDescription& description)
 {
     // Every internal battery writes what it carries, so the last one listed decides each field.
-    const auto* type = valueOf<std::string>(description, "Type");
+    const auto* type = platform::powerSourceValue<std::string>(description, "Type");
     if (!type || *type != "InternalBattery")
         return;
-    if (const auto* capacity = valueOf<std::int64_t>(description, "Current Capacity"))
+    if (const auto* capacity = platform::powerSourceValue<std::int64_t>(description, "Current Capacity"))
         setPercentage(*capacity);
-    if (const auto* charging = valueOf<bool>(description, "Is Charging"))
+    if (const auto* charging = platform::powerSourceValue<bool>(description, "Is Charging"))
         setIsCharging(*charging);
-    if (const auto* state = valueOf<std::string>(description, "Power Source State"))
+    if (const auto* state = platform::powerSourceValue<std::string>(description, "Power Source State"))
         setPowerSource(*state == "AC Power" ? "Alimentatore" : "Batteria");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/change_signal.h"
+#include "monitor/power_outlook.h"
 #include "platform/child_process.h"
 #include "platform/main_queue.h"
 #include "platform/power_sources.h"
@@ -49,6 +50,8 @@ public:
     std::int64_t cycleCount() const { return read(cycleCount_); }
     const std::string& healthCapacity() const { return read(healthCapacity_); }
     const std::string& condition() const { return read(condition_); }
+    // Beyond the battery's level: time remaining and the peripherals' batteries.
+    const PowerOutlook& outlook() const { return read(outlook_); }
 
     void setPercentage(std::int64_t value) { write(percentage_, value); }
     void setIsCharging(bool value) { write(isCharging_, value); }
@@ -60,6 +63,7 @@ public:
     void setCycleCount(std::int64_t value) { write(cycleCount_, value); }
     void setHealthCapacity(std::string value) { write(healthCapacity_, std::move(value)); }
     void setCondition(std::string value) { write(condition_, std::move(value)); }
+    void setOutlook(PowerOutlook value) { write(outlook_, std::move(value)); }
 
     // Re-reads the computer name and the power sources, then starts a health profile.
     void refresh();
@@ -107,6 +111,7 @@ private:
     std::int64_t cycleCount_ = 0;
     std::string healthCapacity_ = "--%";
     std::string condition_ = "Unknown";
+    PowerOutlook outlook_;
 };
 
 } // namespace monitor

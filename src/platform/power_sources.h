@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -24,6 +25,14 @@ namespace platform {
 //   "Time to Full"        integer: seconds to a full charge while charging, only when known
 using PowerSourceValue = std::variant<std::string, std::int64_t, bool>;
 using PowerSourceDescription = std::map<std::string, PowerSourceValue, std::less<>>;
+
+// The value under `key` when it is there and of the expected kind.
+template <class T>
+const T* powerSourceValue(const PowerSourceDescription& description, std::string_view key)
+{
+    const auto found = description.find(key);
+    return found == description.end() ? nullptr : std::get_if<T>(&found->second);
+}
 
 // All power sources at one moment, in the system's order.
 using PowerSourceSnapshot = std::vector<PowerSourceDescription>;

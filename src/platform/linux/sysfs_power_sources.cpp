@@ -2,10 +2,14 @@
 
 #include "platform/linux/sysfs_power_supply.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -84,6 +88,96 @@ std::optional<std::int64_t> combinedCapacity(const std::vector<const PowerSupply
     return static_cast<std::int64_t>(std::floor(level + 0.5L));
 }
 
+// What a battery holds and how fast that changes, in one family of units: µWh and µW, or µAh
+// and µA.
+struct Reserve {
+    bool inEnergy = true;
+    long double now = 0;
+    long double full = 0; // where charging stops
+    long double rate = 0; // absent or zero when the firmware does not say
+};
+
+std::optional<Reserve> reserveOf(const PowerSupply& battery)
+{
+    const auto held = battery.amounts("now", "full");
+    if (!held)
+        return std::nullopt;
+    // Drivers disagree on the sign of the rate while discharging; its size is what counts.
+    const auto size = [&](const char* attribute) {
+        const auto value = battery.integer(attribute);
+        return value ? std::abs(static_cast<long double>(*value)) : 0.0L;
+    };
+    long double rate = held->inEnergy ? size("power_now") : size("current_now");
+    if (held->inEnergy && rate == 0) // some report the current and the voltage instead
+        rate = size("current_now") * size("voltage_now") / 1e6L;
+    // A battery kept from charging past a threshold, to spare it, is full at the threshold.
+    long double full = held->reference;
+    if (const auto end = battery.integer("charge_control_end_threshold"); end && *end > 0 && *end < 100)
+        full = full * static_cast<long double>(*end) / 100;
+    return Reserve{held->inEnergy, static_cast<long double>(held->amount), full, rate};
+}
+
+// Seconds until the batteries are empty, or full when `charging`, from what they hold and the
+// present rate; unknown without a rate, or when the batteries count in different units.
+std::optional<std::int64_t> secondsLeft(const std::vector<const PowerSupply*>& batteries, bool charging)
+{
+    long double stored = 0, room = 0, rate = 0;
+    std::optional<bool> inEnergy;
+    for (const auto* battery : batteries) {
+        const auto reserve = reserveOf(*battery);
+        if (!reserve || inEnergy.value_or(reserve->inEnergy) != reserve->inEnergy)
+            return std::nullopt;
+        inEnergy = reserve->inEnergy;
+        stored += reserve->now;
+        room += std::max(0.0L, reserve->full - reserve->now);
+        rate += reserve->rate;
+    }
+    if (rate <= 0)
+        return std::nullopt;
+    const long double seconds = (charging ? room : stored) / rate * 3600;
+    // Past a week the rate is a firmware's glitch, not a forecast.
+    constexpr long double week = 7 * 24 * 3600;
+    if (!(seconds >= 1 && seconds <= week))
+        return std::nullopt;
+    return static_cast<std::int64_t>(std::llround(seconds));
+}
+
+// A peripheral's own name, as its driver gives it.
+std::string deviceName(const PowerSupply& supply)
+{
+    for (const char* attribute : {"model_name", "manufacturer"}) {
+        if (auto name = supply.text(attribute))
+            return *name;
+    }
+    return supply.name();
+}
+
+// The kernel does not say what a peripheral is; its drivers' names and models usually do.
+std::string deviceKind(const PowerSupply& supply)
+{
+    if (supply.kind() == PowerSupplyKind::Ups)
+        return "ups";
+    if (supply.kind() == PowerSupplyKind::SystemBattery)
+        return "battery";
+    std::string words = supply.name() + ' ' + supply.text("model_name").value_or("");
+    std::transform(words.begin(), words.end(), words.begin(), [](unsigned char c) { return std::tolower(c); });
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> hints{{
+        {"mouse", "mouse"},
+        {"keyboard", "keyboard"},
+        {"headset", "headset"},
+        {"headphone", "headset"},
+        {"controller", "gaming-input"},
+        {"gamepad", "gaming-input"},
+        {"wacom", "tablet"},
+        {"phone", "phone"},
+    }};
+    for (const auto& [hint, kind] : hints) {
+        if (words.find(hint) != std::string::npos)
+            return std::string(kind);
+    }
+    return "other";
+}
+
 // One description for the machine's batteries, or for one peripheral or UPS. Laptops with two
 // batteries drain one first: the machine's level is that of both together.
 PowerSourceDescription describe(const std::vector<const PowerSupply*>& batteries, std::optional<bool> onAdapter)
@@ -103,6 +197,16 @@ PowerSourceDescription describe(const std::vector<const PowerSupply*>& batteries
     }
     if (charging)
         description.emplace("Is Charging", *charging);
+
+    const bool discharging = std::any_of(batteries.begin(), batteries.end(),
+                                         [](const auto* battery) { return battery->text("status") == "Discharging"; });
+    if (charging.value_or(false) || discharging) {
+        if (const auto seconds = secondsLeft(batteries, charging.value_or(false)))
+            description.emplace(charging.value_or(false) ? "Time to Full" : "Time to Empty", *seconds);
+    }
+    description.emplace("Kind", deviceKind(*batteries.front()));
+    if (batteries.front()->kind() != PowerSupplyKind::SystemBattery)
+        description.emplace("Name", deviceName(*batteries.front()));
 
     // Without an adapter to ask (some laptops and phones expose none), the batteries' own
     // status tells whether something outside feeds them.

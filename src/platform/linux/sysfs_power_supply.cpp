@@ -51,7 +51,7 @@ std::optional<SupplyAmounts> familyAmounts(const PowerSupply& supply, std::strin
     const auto whole = supply.integer(attribute(reference));
     if (!part || !whole || *part < 0 || *whole <= 0)
         return std::nullopt;
-    return SupplyAmounts{*part, *whole};
+    return SupplyAmounts{*part, *whole, family == "energy"};
 }
 
 } // namespace

@@ -22,6 +22,7 @@ enum class PowerSupplyKind {
 struct SupplyAmounts {
     std::int64_t amount = 0;
     std::int64_t reference = 0; // always positive
+    bool inEnergy = true;       // µWh from energy_*, else µAh from charge_*
 };
 
 class PowerSupply {
