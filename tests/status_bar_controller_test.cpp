@@ -69,7 +69,8 @@ TEST_F(StatusBarControllerTest, FirstUpdateIsRequestedAtConstructionAndShownOneT
     EXPECT_EQ(timer.interval, std::chrono::milliseconds(10'000));
 
     mainQueue->drain();
-    EXPECT_EQ(button().log, (Log{"title 72%", "image battery.75 template \"Stato Batteria\"", "image left"}));
+    EXPECT_EQ(button().log,
+              (Log{"title 72%", "image battery.75 template \"Stato Batteria\"", "image left", "tooltip "}));
 }
 
 TEST_F(StatusBarControllerTest, TheQueuedTaskShowsTheMonitorAsItIsWhenItRuns)
@@ -90,9 +91,36 @@ TEST_F(StatusBarControllerTest, EveryTickRefreshesAndRewritesTitleAndImage)
     tick();
     EXPECT_EQ(refreshes(), 2);
     mainQueue->drain();
-    EXPECT_EQ(button().log.size(), 6u);
-    EXPECT_EQ(button().log[3], "title 14%");
-    EXPECT_EQ(button().log[4], "image battery.0 template \"Stato Batteria\"");
+    EXPECT_EQ(button().log.size(), 8u);
+    EXPECT_EQ(button().log[4], "title 14%");
+    EXPECT_EQ(button().log[5], "image battery.0 template \"Stato Batteria\"");
+
+    tick();
+    mainQueue->drain();
+    EXPECT_EQ(button().log.size(), 12u) << "a tick rewrites the item even when nothing changed";
+}
+
+TEST_F(StatusBarControllerTest, APushedChangeShowsAtOnceAndOneItDoesNotShowRedrawsNothing)
+{
+    const auto controller = makeController();
+    mainQueue->drain();
+    auto unplugged = platform::internalBattery(30, false);
+    unplugged["Time to Empty"] = std::int64_t{4800};
+    const platform::PowerSourceDescription mouse = {{"Type", std::string("DeviceBattery")}, {"Kind", std::string("mouse")},
+                                                    {"Name", std::string("MX Master")}, {"Current Capacity", std::int64_t{55}}};
+    powerSources->reading = platform::PowerSourceSnapshot{unplugged, mouse};
+
+    powerSources->change();
+    EXPECT_EQ(mainQueue->drain(), 1u) << "every write of the change in one task";
+    EXPECT_EQ(refreshes(), 2) << "the push read the sources; no refresh, no profiler run";
+    EXPECT_EQ(Log(button().log.begin() + 4, button().log.end()),
+              (Log{"title 30%", "image battery.25 template \"Stato Batteria\"", "image left",
+                   "tooltip circa 1 h 20 min rimanenti\nMouse MX Master: 55%"}));
+
+    monitor->setCycleCount(12);
+    powerSources->change();
+    mainQueue->drain();
+    EXPECT_EQ(button().log.size(), 8u);
 }
 
 TEST_F(StatusBarControllerTest, AMissingSymbolLeavesTheImageButNotTheTitle)
@@ -100,7 +128,7 @@ TEST_F(StatusBarControllerTest, AMissingSymbolLeavesTheImageButNotTheTitle)
     symbolsAvailable = false;
     const auto controller = makeController();
     mainQueue->drain();
-    EXPECT_EQ(button().log, Log{"title 72%"});
+    EXPECT_EQ(button().log, (Log{"title 72%", "tooltip "}));
 }
 
 TEST_F(StatusBarControllerTest, WithoutAButtonThereIsNoActionAndNoFirstUpdate)

@@ -33,6 +33,8 @@ public:
     virtual void setTitle(std::string title) = 0;
     virtual void setImage(StatusImage image) = 0;
     virtual void setImagePosition(ImagePosition position) = 0;
+    // Lines the tooltip shows under the item's name and title; none when empty.
+    virtual void setToolTip(std::string toolTip) = 0;
     // The button's rectangle in its own coordinates.
     virtual Rect bounds() const = 0;
     // Where a rectangle of the button lies on the screen, when the desktop tells.

@@ -1,6 +1,7 @@
 #include "statusbar/status_bar_controller.h"
 
 #include "statusbar/battery_symbol.h"
+#include "statusbar/status_tool_tip.h"
 
 namespace statusbar {
 
@@ -24,6 +25,10 @@ std::shared_ptr<StatusBarController> StatusBarController::create(
         if (const auto strong = weakController.lock())
             strong->updateStatusItem();
     });
+    controller->monitorObservation_ = controller->batteryMonitor_->objectWillChange.connect([weakController] {
+        if (const auto strong = weakController.lock())
+            strong->scheduleItemUpdate(Rewrite::IfChanged);
+    });
     return controller;
 }
 
@@ -35,6 +40,11 @@ StatusBarController::StatusBarController(std::shared_ptr<platform::Popover> popo
       popover_(std::move(popover)),
       batteryMonitor_(std::move(batteryMonitor))
 {
+}
+
+StatusBarController::~StatusBarController()
+{
+    batteryMonitor_->objectWillChange.disconnect(monitorObservation_);
 }
 
 void StatusBarController::togglePopover(platform::StatusItemButton* sender)
@@ -63,26 +73,47 @@ void StatusBarController::closePopover(platform::StatusItemButton* sender)
 void StatusBarController::updateStatusItem()
 {
     batteryMonitor_->refresh();
+    scheduleItemUpdate(Rewrite::Always);
+}
+
+void StatusBarController::scheduleItemUpdate(Rewrite rewrite)
+{
+    const bool queued = pendingRewrite_.has_value();
+    if (!queued || rewrite == Rewrite::Always)
+        pendingRewrite_ = rewrite;
+    if (queued)
+        return;
     services_.mainQueue->async([weakController = weak_from_this()] {
-        const auto controller = weakController.lock();
-        if (!controller)
-            return;
-        auto* button = controller->statusItem_->button();
-        if (!button)
-            return;
-        // Whatever the monitor holds now, which may be newer than the refresh above.
-        button->setTitle(statusTitle(controller->batteryMonitor_->percentage()));
-        if (auto image = controller->services_.systemSymbolImage(controller->symbolName(), "Stato Batteria")) {
-            image->isTemplate = true;
-            button->setImage(std::move(*image));
-            button->setImagePosition(platform::ImagePosition::ImageLeft);
-        }
+        if (const auto controller = weakController.lock())
+            controller->showOnItem(*std::exchange(controller->pendingRewrite_, std::nullopt));
     });
 }
 
-std::string StatusBarController::symbolName() const
+void StatusBarController::showOnItem(Rewrite rewrite)
 {
-    return statusbar::symbolName(batteryMonitor_->percentage(), batteryMonitor_->isCharging());
+    auto* button = statusItem_->button();
+    if (!button)
+        return;
+    // Whatever the monitor holds now, which may be newer than the refresh that asked.
+    Shown now = shown();
+    if (rewrite == Rewrite::IfChanged && now == lastShown_)
+        return;
+    button->setTitle(now.title);
+    if (auto image = services_.systemSymbolImage(now.symbolName, "Stato Batteria")) {
+        image->isTemplate = true;
+        button->setImage(std::move(*image));
+        button->setImagePosition(platform::ImagePosition::ImageLeft);
+    }
+    button->setToolTip(now.toolTip);
+    lastShown_ = std::move(now);
+}
+
+StatusBarController::Shown StatusBarController::shown() const
+{
+    const auto percentage = batteryMonitor_->percentage();
+    const auto charging = batteryMonitor_->isCharging();
+    return {statusTitle(percentage), statusbar::symbolName(percentage, charging),
+            statusToolTip(batteryMonitor_->outlook(), charging)};
 }
 
 } // namespace statusbar

@@ -7,6 +7,7 @@
 #include "platform/status_bar.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace statusbar {
@@ -20,8 +21,8 @@ struct StatusBarServices {
 };
 
 // Owns the battery's status item: shows the symbol and the level, refreshes them every 10
-// seconds, and opens or closes the popover when the item is clicked. It does not observe the
-// monitor; the item changes only on its own updates.
+// seconds, and opens or closes the popover when the item is clicked. Between ticks it also
+// follows the monitor, so a change the power sources push (a plug, an unplug) shows at once.
 class StatusBarController : public std::enable_shared_from_this<StatusBarController> {
 public:
     static constexpr std::chrono::milliseconds updateInterval{10'000};
@@ -38,18 +39,34 @@ public:
     void closePopover(platform::StatusItemButton* sender);
     // Refreshes the monitor, then rewrites the title and image one main-queue turn later.
     void updateStatusItem();
+    ~StatusBarController();
 
 private:
     StatusBarController(std::shared_ptr<platform::Popover> popover,
                         std::shared_ptr<monitor::BatteryMonitor> batteryMonitor, StatusBarServices services);
 
-    std::string symbolName() const;
+    // What the item shows; compared, so that a change it does not show costs no redraw.
+    struct Shown {
+        std::string title;
+        std::string symbolName;
+        std::string toolTip;
+        bool operator==(const Shown&) const = default;
+    };
+    enum class Rewrite { Always, IfChanged };
+
+    Shown shown() const;
+    // Coalesces every request of one main-queue turn into one task.
+    void scheduleItemUpdate(Rewrite rewrite);
+    void showOnItem(Rewrite rewrite);
 
     StatusBarServices services_;
     std::shared_ptr<platform::StatusItem> statusItem_;
     std::shared_ptr<platform::Popover> popover_;
     std::shared_ptr<platform::RepeatingTimer> timer_;
     std::shared_ptr<monitor::BatteryMonitor> batteryMonitor_;
+    monitor::ChangeSignal::Connection monitorObservation_ = 0;
+    std::optional<Shown> lastShown_;
+    std::optional<Rewrite> pendingRewrite_;
 };
 
 } // namespace statusbar

@@ -21,6 +21,7 @@ public:
     {
         log.push_back(position == ImagePosition::ImageLeft ? "image left" : "image elsewhere");
     }
+    void setToolTip(std::string toolTip) override { log.push_back("tooltip " + toolTip); }
     Rect bounds() const override { return {0, 0, 30, 22}; }
     std::optional<Rect> rectOnScreen(Rect) const override { return std::nullopt; }
 

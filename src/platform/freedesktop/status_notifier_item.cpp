@@ -101,7 +101,8 @@ StatusNotifierItem::~StatusNotifierItem()
     bus_.send(release);
 }
 
-void StatusNotifierItem::setContent(const QImage& small, const QImage& large, const QString& level)
+void StatusNotifierItem::setContent(const QImage& small, const QImage& large, const QString& level,
+                                    const QString& details)
 {
     // Each update sets the content again; hosts fetch the pictures anew only when they change.
     StatusNotifierPixmaps pixmaps{pixmap(small), pixmap(large)};
@@ -111,8 +112,12 @@ void StatusNotifierItem::setContent(const QImage& small, const QImage& large, co
     }
     if (level != label_) {
         label_ = level;
+        details_ = details;
         emit NewToolTip();
         emit XAyatanaNewLabel(label_, labelGuide());
+    } else if (details != details_) {
+        details_ = details;
+        emit NewToolTip();
     }
 }
 

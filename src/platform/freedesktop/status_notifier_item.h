@@ -77,9 +77,9 @@ public:
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
     QString serviceName() const { return serviceName_; }
 
-    // Redraws the icon and sets the label, both from the level text (" 72%").
-    // The item's picture at 22 and 44 pixels, and the level for its tooltip and label.
-    void setContent(const QImage& small, const QImage& large, const QString& level);
+    // The item's picture at 22 and 44 pixels, the level (" 72%") for its label and tooltip, and
+    // more lines for the tooltip.
+    void setContent(const QImage& small, const QImage& large, const QString& level, const QString& details = {});
 
     QString category() const { return QStringLiteral("Hardware"); }
     QString id() const { return id_; }
@@ -87,7 +87,10 @@ public:
     QString status() const { return QStringLiteral("Active"); }
     QString iconName() const { return {}; }
     StatusNotifierPixmaps iconPixmap() const { return pixmaps_; }
-    StatusNotifierToolTip toolTip() const { return {{}, {}, title(), label_.trimmed()}; }
+    StatusNotifierToolTip toolTip() const
+    {
+        return {{}, {}, title(), details_.isEmpty() ? label_.trimmed() : label_.trimmed() + u'\n' + details_};
+    }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath("/NO_DBUSMENU"); }
     QString label() const { return label_; }
@@ -123,6 +126,7 @@ private:
     QString serviceName_;
     StatusNotifierPixmaps pixmaps_;
     QString label_;
+    QString details_;
 };
 
 } // namespace platform

@@ -73,6 +73,12 @@ void QtStatusItemButton::setImagePosition(ImagePosition position)
     scheduleRender();
 }
 
+void QtStatusItemButton::setToolTip(std::string toolTip)
+{
+    toolTip_ = std::move(toolTip);
+    scheduleRender();
+}
+
 Rect QtStatusItemButton::bounds() const
 {
     if (showsNotifierItem_ || !trayIcon_)
@@ -111,7 +117,8 @@ void QtStatusItemButton::render()
     const StatusImage* shown = image_ && imagePosition_ != ImagePosition::NoImage ? &*image_ : nullptr;
     const QColor ink = image_ && !image_->isTemplate ? QColor(Qt::black) : panelInk();
     const auto picture = [&](int size) { return paintIcon_(shown, title, ink, size); };
-    notifierItem_.setContent(picture(22), picture(44), title);
+    const QString toolTip = QString::fromStdString(toolTip_);
+    notifierItem_.setContent(picture(22), picture(44), title, toolTip);
     if (!trayIcon_)
         return;
     // Drawn afresh at each size tray hosts ask for, HiDPI ones included.
@@ -120,7 +127,8 @@ void QtStatusItemButton::render()
         icon.addPixmap(QPixmap::fromImage(picture(size)));
     trayIcon_->setIcon(icon);
     const QString description = image_ ? QString::fromStdString(image_->accessibilityDescription) : QString();
-    trayIcon_->setToolTip((description + title).trimmed());
+    const QString heading = (description + title).trimmed();
+    trayIcon_->setToolTip(toolTip.isEmpty() ? heading : heading + u'\n' + toolTip);
 }
 
 std::shared_ptr<StatusItem> QtStatusBar::statusItem(double)

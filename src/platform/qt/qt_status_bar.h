@@ -39,6 +39,7 @@ public:
     void setTitle(std::string title) override;
     void setImage(StatusImage image) override;
     void setImagePosition(ImagePosition position) override;
+    void setToolTip(std::string toolTip) override;
     Rect bounds() const override;
     std::optional<Rect> rectOnScreen(Rect rect) const override;
 
@@ -60,6 +61,7 @@ private:
     QPoint activationPoint_;
     Action action_;
     std::string title_;
+    std::string toolTip_;
     std::optional<StatusImage> image_;
     ImagePosition imagePosition_ = ImagePosition::NoImage;
     bool renderPending_ = false;
