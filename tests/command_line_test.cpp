@@ -155,4 +155,25 @@ TEST(CommandLine, HelpListsEveryOptionAndVersionPrintsOneLine)
     EXPECT_EQ(std::count(version.out.begin(), version.out.end(), '\n'), 1);
 }
 
+TEST(StatusCommand, FollowPrintsEachChangeOnceAndEndsQuietlyWhenTheReaderGoes)
+{
+    const auto root = std::filesystem::path(::testing::TempDir()) / ("follow-" + std::to_string(getpid()));
+    std::filesystem::copy(machine("laptop-discharging"), root,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+    FILE* status = popen((shellWord(BATTERY_MONITOR_PATH) + " --status --follow --root " + shellWord(root) + " 2>&1").c_str(), "r");
+    ASSERT_TRUE(status);
+    char line[256] = {};
+    ASSERT_TRUE(std::fgets(line, sizeof line, status));
+    EXPECT_STREQ(line, "38%, circa 1 h 51 min rimanenti\n") << "waits for the profilers, then one line";
+
+    std::ofstream(root / "sys/class/power_supply/BAT0/capacity") << "30\n";
+    ASSERT_TRUE(std::fgets(line, sizeof line, status));
+    EXPECT_STREQ(line, "30%, circa 1 h 51 min rimanenti\n") << "the next tick tells of the change, once";
+
+    // Closing our end is what a bar that quits does; the program must notice and end cleanly.
+    const int exit = pclose(status);
+    EXPECT_TRUE(WIFEXITED(exit) && WEXITSTATUS(exit) == 0) << exit;
+    std::filesystem::remove_all(root);
+}
+
 } // namespace

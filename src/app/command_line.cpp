@@ -13,6 +13,8 @@ std::string usage()
            "\n"
            "  --status          print the battery status once and exit; needs no display\n"
            "  --json            with --status: print it as one JSON object\n"
+           "  --follow          with --status: print it again at every change, one line each\n"
+           "                    (one JSON object with --json), until stopped\n"
            "  --snapshot FILE   render the panel to a PNG file and exit; needs no display\n"
            "  --appearance light|dark\n"
            "                    with --snapshot: the appearance to render (default light)\n"
@@ -99,6 +101,8 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
             line.mode = CommandLine::Mode::Status;
         else if (option == "--json")
             line.json = true;
+        else if (option == "--follow")
+            line.follow = true;
         else if (option == "--help" || option == "-h")
             return onlyMode(CommandLine::Mode::Help);
         else if (option == "--version")
@@ -106,11 +110,11 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
         else
             return CommandLineError{"unknown option " + std::string(option)};
     }
-    if (line.json)
-        line.mode = CommandLine::Mode::Status; // JSON only makes sense as a one-off report
+    if (line.json || line.follow)
+        line.mode = CommandLine::Mode::Status; // JSON and following only make sense as reports
     if (line.snapshot) {
         if (line.mode == CommandLine::Mode::Status)
-            return CommandLineError{"option --snapshot cannot go with --status or --json"};
+            return CommandLineError{"option --snapshot cannot go with --status, --json or --follow"};
         line.mode = CommandLine::Mode::Snapshot;
     } else if (appearanceGiven || scaleGiven) {
         return CommandLineError{std::string("option ") + (appearanceGiven ? "--appearance" : "--scale") + " needs --snapshot"};

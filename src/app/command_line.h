@@ -12,6 +12,7 @@ struct CommandLine {
 
     Mode mode = Mode::Tray;
     bool json = false;
+    bool follow = false;                           // with --status: again at every change
     std::optional<std::filesystem::path> snapshot; // the panel as a PNG file
     bool dark = false;                             // the snapshot's appearance
     double scale = 2;                              // the snapshot's device pixels per point

@@ -1,5 +1,6 @@
 #include "app/battery_app.h"
 #include "app/command_line.h"
+#include "app/follow_command.h"
 #include "app/snapshot_command.h"
 #include "app/status_command.h"
 
@@ -32,7 +33,7 @@ int main(int argc, char* argv[])
         std::cout << "battery-monitor " BATTERY_MONITOR_VERSION "\n";
         return 0;
     case app::CommandLine::Mode::Status:
-        return app::runStatusCommand(line);
+        return line.follow ? app::runFollowCommand(argc, argv, line) : app::runStatusCommand(line);
     case app::CommandLine::Mode::Snapshot:
         return app::runSnapshotCommand(argc, argv, line);
     case app::CommandLine::Mode::Tray:

@@ -1,6 +1,7 @@
 #include "app/status_report.h"
 
 #include "statusbar/battery_symbol.h"
+#include "statusbar/status_tool_tip.h"
 
 #include <cstdio>
 #include <string_view>
@@ -126,6 +127,17 @@ std::string statusText(const monitor::BatteryMonitor& monitor, std::string_view 
         out += '\n';
     }
     return out;
+}
+
+std::string statusLine(const monitor::BatteryMonitor& monitor)
+{
+    std::string line = std::to_string(monitor.percentage()) + '%';
+    const auto time = statusbar::timeRemainingText(monitor.outlook(), monitor.isCharging());
+    if (!time.empty())
+        line += ", " + time;
+    else if (monitor.isCharging())
+        line += ", in carica";
+    return line + '\n';
 }
 
 std::string statusJson(const monitor::BatteryMonitor& monitor, std::string_view source)

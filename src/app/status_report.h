@@ -12,6 +12,10 @@ namespace app {
 // peripherals, as "name: value" lines. A time nobody knows reads "unknown".
 std::string statusText(const monitor::BatteryMonitor& monitor, std::string_view source);
 
+// One line for a bar: the level, then the time remaining or whether it charges
+// ("38%, circa 1 h 51 min rimanenti").
+std::string statusLine(const monitor::BatteryMonitor& monitor);
+
 // The same values as one JSON object: integers as numbers, the flag as a boolean, an unknown
 // time as null, the peripherals as a list of {"name", "kind", "percentage"}.
 std::string statusJson(const monitor::BatteryMonitor& monitor, std::string_view source);

@@ -58,18 +58,23 @@ std::string durationText(std::int64_t seconds)
     return minutes % 60 == 0 ? hours : hours + ' ' + std::to_string(minutes % 60) + " min";
 }
 
+std::string timeRemainingText(const monitor::PowerOutlook& outlook, bool isCharging)
+{
+    if (isCharging && outlook.timeToFull)
+        return "carica completa tra " + durationText(*outlook.timeToFull);
+    if (!isCharging && outlook.timeToEmpty)
+        return "circa " + durationText(*outlook.timeToEmpty) + " rimanenti";
+    return {};
+}
+
 std::string statusToolTip(const monitor::PowerOutlook& outlook, bool isCharging)
 {
-    std::string lines;
+    std::string lines = timeRemainingText(outlook, isCharging);
     const auto addLine = [&lines](const std::string& line) {
         if (!lines.empty())
             lines += '\n';
         lines += line;
     };
-    if (isCharging && outlook.timeToFull)
-        addLine("carica completa tra " + durationText(*outlook.timeToFull));
-    else if (!isCharging && outlook.timeToEmpty)
-        addLine("circa " + durationText(*outlook.timeToEmpty) + " rimanenti");
     for (const auto& peripheral : outlook.peripherals) {
         if (peripheral.percentage)
             addLine(peripheralName(peripheral) + ": " + std::to_string(*peripheral.percentage) + '%');
