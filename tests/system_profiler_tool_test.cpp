@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,16 +98,39 @@ INSTANTIATE_TEST_SUITE_P(
                         "Power:\n\n    Battery Information:\n\n      Health Information:\n"
                         "          Condition: Replace Now\n"
                         "          Maximum Capacity: 50%\n\n"},
-        // Nothing readable: headings only, no invented values.
+        // Nothing readable: a plain name for the machine, no other invented values.
         ExpectedReports{"garbled",
-                        "Hardware:\n\n    Hardware Overview:\n\n\n",
+                        "Hardware:\n\n    Hardware Overview:\n\n      Model Name: Computer\n\n",
                         "Power:\n\n    Battery Information:\n\n      Health Information:\n\n"},
-        ExpectedReports{"empty", "Hardware:\n\n    Hardware Overview:\n\n\n", "Power:\n\n"}),
+        ExpectedReports{"empty", "Hardware:\n\n    Hardware Overview:\n\n      Model Name: Computer\n\n", "Power:\n\n"}),
     [](const auto& info) {
         std::string name = info.param.machine;
         std::erase(name, '-');
         return name;
     });
+
+TEST(SystemProfilerModelTest, WithoutAProductNameTheBoardOrTheKindOfComputer)
+{
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    const std::vector<std::pair<Files, std::string>> cases = {
+        {{{"sys/class/dmi/id/product_name", "Default string"}, {"sys/class/dmi/id/board_name", "B450 TOMAHAWK"}},
+         "B450 TOMAHAWK"},
+        {{{"etc/machine-info", "CHASSIS=vm\n"}, {"sys/class/dmi/id/chassis_type", "9"}}, "Macchina virtuale"},
+        {{{"etc/machine-info", "CHASSIS=spaceship\n"}, {"sys/class/dmi/id/chassis_type", "10"}}, "Computer portatile"},
+        {{{"sys/class/dmi/id/chassis_type", "3"}}, "Computer desktop"},
+        {{{"sys/class/dmi/id/chassis_type", "2"}}, "Computer"},
+    };
+    for (const auto& [files, model] : cases) {
+        const auto root = std::filesystem::path(testing::TempDir()) / "model-fallback";
+        for (const auto& [path, contents] : files) {
+            std::filesystem::create_directories((root / path).parent_path());
+            std::ofstream(root / path) << contents;
+        }
+        const auto run = runTool({"SPHardwareDataType"}, root.string());
+        EXPECT_NE(run.out.find("      Model Name: " + model + "\n"), std::string::npos) << run.out;
+        std::filesystem::remove_all(root);
+    }
+}
 
 TEST(SystemProfilerUsageTest, WrongArgumentsExitWithStatusTwo)
 {

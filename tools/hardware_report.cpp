@@ -1,6 +1,7 @@
 #include "hardware_report.h"
 
 #include "platform/linux/host_files.h"
+#include "platform/linux/host_name.h"
 #include "report_lines.h"
 
 #include <algorithm>
@@ -66,7 +67,50 @@ std::optional<std::string> deviceTreeModel(const std::filesystem::path& root)
     return std::nullopt;
 }
 
-std::optional<std::string> modelName(const std::filesystem::path& root)
+// The kind of computer in words, from the CHASSIS its owner set or else the firmware's
+// enclosure type (SMBIOS numbering).
+std::optional<std::string> chassisName(const std::filesystem::path& root)
+{
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 9> named{{
+        {"laptop", "Computer portatile"},
+        {"convertible", "Computer portatile"},
+        {"desktop", "Computer desktop"},
+        {"server", "Server"},
+        {"tablet", "Tablet"},
+        {"handset", "Telefono"},
+        {"watch", "Orologio"},
+        {"embedded", "Dispositivo integrato"},
+        {"vm", "Macchina virtuale"},
+    }};
+    std::optional<std::string_view> chassis;
+    if (const auto set = platform::readMachineInfo(root, "CHASSIS")) {
+        for (const auto& [key, name] : named) {
+            if (*set == key)
+                chassis = name;
+        }
+    }
+    if (!chassis) {
+        switch (platform::readSysfsInteger(root / "sys/class/dmi/id/chassis_type").value_or(0)) {
+        case 3: case 4: case 5: case 6: case 7: case 13: case 15: case 16: case 35: case 36:
+            chassis = "Computer desktop";
+            break;
+        case 8: case 9: case 10: case 14: case 31: case 32:
+            chassis = "Computer portatile";
+            break;
+        case 11: case 30:
+            chassis = "Tablet";
+            break;
+        case 17: case 23: case 28: case 29:
+            chassis = "Server";
+            break;
+        default:
+            break;
+        }
+    }
+    return chassis ? std::optional<std::string>(*chassis) : std::nullopt;
+}
+
+std::optional<std::string> productName(const std::filesystem::path& root)
 {
     auto product = dmiField(root, "product_name");
     // Some makers (Lenovo among them) store a machine-type code such as "20XW0055GE" as the
@@ -76,9 +120,19 @@ std::optional<std::string> modelName(const std::filesystem::path& root)
         if (version && version->find(' ') != std::string::npos && containsLetter(*version))
             return version;
     }
-    if (product)
-        return product;
-    return deviceTreeModel(root);
+    return product;
+}
+
+// The name people know the machine by, else its board's, else what kind of computer it is.
+std::string modelName(const std::filesystem::path& root)
+{
+    if (auto product = productName(root))
+        return *product;
+    if (auto model = deviceTreeModel(root))
+        return *model;
+    if (auto board = dmiField(root, "board_name"))
+        return *board;
+    return chassisName(root).value_or("Computer");
 }
 
 std::string collapsingSpaces(std::string_view text)
@@ -172,8 +226,7 @@ std::string hardwareReport(const std::filesystem::path& root)
 {
     std::string report = "Hardware:\n\n    Hardware Overview:\n\n";
     constexpr std::string_view indent = "      ";
-    if (const auto model = modelName(root))
-        appendLabelLine(report, indent, "Model Name", *model);
+    appendLabelLine(report, indent, "Model Name", modelName(root));
     if (const auto chip = chipName(root))
         appendLabelLine(report, indent, "Chip", *chip);
     if (const auto memory = memorySize(root))

@@ -152,17 +152,6 @@ private:
     std::size_t position_ = 0;
 };
 
-std::optional<std::string> prettyHostName(const std::filesystem::path& root)
-{
-    const auto contents = readHostFile(root / "etc/machine-info");
-    if (!contents)
-        return std::nullopt;
-    auto name = AssignmentReader(*contents).lastValueOf("PRETTY_HOSTNAME");
-    if (!name || name->empty() || !isPrintableText(*name))
-        return std::nullopt;
-    return name;
-}
-
 std::optional<std::string> staticHostName(const std::filesystem::path& root)
 {
     const auto contents = readHostFile(root / "etc/hostname");
@@ -196,10 +185,21 @@ std::optional<std::string> kernelHostName()
 
 } // namespace
 
+std::optional<std::string> readMachineInfo(const std::filesystem::path& root, std::string_view key)
+{
+    const auto contents = readHostFile(root / "etc/machine-info");
+    if (!contents)
+        return std::nullopt;
+    auto value = AssignmentReader(*contents).lastValueOf(key);
+    if (!value || value->empty() || !isPrintableText(*value))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<std::string> readComputerName(const std::filesystem::path& root, bool askKernel)
 {
     try {
-        if (auto name = prettyHostName(root))
+        if (auto name = readMachineInfo(root, "PRETTY_HOSTNAME"))
             return name;
         if (auto name = staticHostName(root))
             return name;
