@@ -125,6 +125,21 @@ TEST(SnapshotCommand, WritesThePanelAsAPngOrSaysWhyNot)
     EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
 }
 
+TEST(SnapshotCommand, SaysOnceWhichFontIsMissingAndStillDraws)
+{
+    const auto config = std::filesystem::path(testing::TempDir()) / "no-fonts.conf";
+    std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    const std::string file = testing::TempDir() + "/fontless-" + std::to_string(getpid()) + ".png";
+    const auto made = runProgram(BATTERY_MONITOR_PATH, {"--snapshot", file, "--root", machine("laptop-charging")},
+                                 {"FONTCONFIG_FILE=" + config.string()});
+    EXPECT_EQ(made.exitStatus, 0);
+    EXPECT_NE(made.err.find("Inter is not installed (Debian package fonts-inter)"), std::string::npos) << made.err;
+    EXPECT_EQ(std::count(made.err.begin(), made.err.end(), '\n'), 2) << made.err;
+    EXPECT_TRUE(std::filesystem::exists(file));
+    std::filesystem::remove(file);
+    std::filesystem::remove(config);
+}
+
 TEST(CommandLine, RejectsUnknownOptionsAndMissingValuesWithUsage)
 {
     for (const char* arguments : {"--bogus", "--root", "--profiler", "--status=yes", "status", "--snapshot",
@@ -139,6 +154,14 @@ TEST(CommandLine, RejectsUnknownOptionsAndMissingValuesWithUsage)
     }
     EXPECT_NE(run("--frobnicate").err.find("--frobnicate"), std::string::npos);
     EXPECT_EQ(run("--root " TEST_FIXTURES_DIR "/no-such-machine --status").exitStatus, 2);
+}
+
+TEST(CommandLine, QtsOwnOptionsAreLeftToQt)
+{
+    const auto outcome = run("-session 1234abc -style=fusion --platform offscreen --status --root " + machine("laptop-charging"));
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
+    EXPECT_EQ(outcome.out.rfind("percentage: 72\n", 0), 0u);
+    EXPECT_EQ(run("-sessionx 1 --status").exitStatus, 2) << "only Qt's names";
 }
 
 TEST(CommandLine, HelpListsEveryOptionAndVersionPrintsOneLine)

@@ -2,6 +2,7 @@
 
 #include "app/app_delegate.h"
 #include "app/host_services.h"
+#include "app/missing_fonts.h"
 #include "platform/linux/posix_child_process.h"
 #include "platform/qt/qt_main_queue.h"
 #include "platform/qt/qt_repeating_timer.h"
@@ -46,6 +47,7 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
     application.setApplicationDisplayName(QStringLiteral("Stato Batteria"));
     // Closing the popover is no reason to quit; only the panel's quit button is.
     application.setQuitOnLastWindowClosed(false);
+    std::cerr << missingFontsReport();
 
     const auto mainQueue = std::make_shared<platform::QtMainQueue>(&application);
     // Declared after the application and so destroyed before it: its threads post to the queue.

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <span>
 #include <string_view>
@@ -22,10 +24,36 @@ std::string usage()
            "  --root DIR        read the host's files (sys, proc, etc) under DIR instead of /\n"
            "  --profiler PATH   run PATH as the system profiler instead of the bundled one\n"
            "  --help            show this help and exit\n"
-           "  --version         show the version and exit\n";
+           "  --version         show the version and exit\n"
+           "\n"
+           "Qt's own options (-session, -platform, -style, -display, ...) are passed on to Qt.\n";
 }
 
 namespace {
+
+// Qt's own options, which its application object takes out of the arguments: a session
+// manager restarts programs with -session, users pass -platform or -style.
+constexpr std::array<std::string_view, 13> qtOptionsWithValue = {
+    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-qwindowicon",
+    "-qwindowtitle", "-session", "-style", "-stylesheet", "-display", "-geometry", "-name",
+};
+constexpr std::array<std::string_view, 5> qtFlags = {"-reverse", "-widgetcount", "-sync", "-nograb", "-dograb"};
+
+// How many arguments a Qt option at `option` spans: 0 when it is not one of Qt's.
+std::size_t qtOptionLength(std::string_view option, bool valueFollows)
+{
+    if (option.starts_with("--"))
+        option.remove_prefix(1); // Qt takes either form
+    if (!option.starts_with('-') || option.size() < 2)
+        return 0;
+    const auto name = option.substr(0, option.find('='));
+    const auto is = [name](std::string_view known) { return name == known; };
+    if (std::any_of(qtFlags.begin(), qtFlags.end(), is))
+        return 1;
+    if (std::any_of(qtOptionsWithValue.begin(), qtOptionsWithValue.end(), is))
+        return option.find('=') != std::string_view::npos || !valueFollows ? 1 : 2;
+    return 0;
+}
 
 CommandLine onlyMode(CommandLine::Mode mode)
 {
@@ -44,6 +72,10 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
     const std::span arguments(argv + 1, argc > 0 ? argc - 1 : 0);
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         std::string_view option = *it;
+        if (const auto length = qtOptionLength(option, std::next(it) != arguments.end())) {
+            it += static_cast<std::ptrdiff_t>(length - 1); // left where they are, for Qt
+            continue;
+        }
         std::optional<std::string_view> attached; // --option=value
         if (const auto equals = option.find('='); option.starts_with("--") && equals != option.npos) {
             attached = option.substr(equals + 1);

@@ -1,5 +1,6 @@
 #include "app/snapshot_command.h"
 
+#include "app/missing_fonts.h"
 #include "app/panel_content.h"
 #include "app/status_command.h"
 
@@ -30,6 +31,7 @@ int runSnapshotCommand(int argc, char* argv[], const CommandLine& line)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qtDefaultHandler = qInstallMessageHandler(quietAboutRuntimeDirectory);
     QGuiApplication application(argc, argv);
+    std::cerr << missingFontsReport();
     return withGatheredMonitor(line, std::cout, [&line](const std::shared_ptr<monitor::BatteryMonitor>& monitor) {
         const QImage image = ui::renderImage(panelContent(monitor, [] {}), {320, 480}, line.scale,
                                              line.dark ? ui::ColorScheme::Dark : ui::ColorScheme::Light);

@@ -16,8 +16,8 @@ copy_machine "$fixture"
 start_x_server 90
 
 # The program first, the tray host later, as when autostart runs before the panel: the program
-# says it is waiting for one.
-"$program" --root "$machine" >"$work/program.log" 2>&1 &
+# says it is waiting for one. Started as a session manager restarts it, with Qt's own option.
+"$program" -session e2e-session --root "$machine" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
 eventually 10 grep -q "no system tray yet" "$work/program.log" || fail "no word of the missing tray"

@@ -4,18 +4,27 @@
 
 #include <QObject>
 
+#include <memory>
+#include <mutex>
+
 namespace platform {
 
-// Tasks run by Qt's event loop on the thread of the application object.
+// Tasks run by Qt's event loop on the thread of a context object. Any thread may queue them;
+// once the context is gone, queued and later tasks are dropped, whatever outlives what.
 class QtMainQueue final : public MainQueue {
 public:
-    // `context` lives on the main thread; tasks queued after it is gone are dropped.
+    // `context` lives on the main thread.
     explicit QtMainQueue(QObject* context);
 
     void async(Task task) override;
 
 private:
-    QObject* context_;
+    // Shared with the context's destruction notice, which may come after the queue is gone.
+    struct Target {
+        std::mutex mutex;
+        QObject* context = nullptr; // null once destroyed
+    };
+    std::shared_ptr<Target> target_ = std::make_shared<Target>();
 };
 
 } // namespace platform
