@@ -310,7 +310,7 @@ TEST(PowerOutlookTest, TimesFromTheDecidingBatteryEveryOtherLevelAPeripheral)
     EXPECT_EQ(outlook.timeToEmpty, std::nullopt);
     EXPECT_EQ(outlook.timeToFull, 1800);
     EXPECT_EQ(outlook.peripherals,
-              (std::vector<monitor::Peripheral>{{"MX Master", "mouse", 55}, {"", "ups", 100}}));
+              (std::vector<monitor::Peripheral>{{"MX Master", "mouse", 55, {}}, {"", "ups", 100, {}}}));
 }
 
 } // namespace

@@ -37,13 +37,14 @@ TEST(StatusToolTip, SaysTheTimeAsPeopleDoThenEachPeripheral)
     for (const auto& [seconds, text] : durations)
         EXPECT_EQ(statusbar::durationText(seconds), text) << seconds;
 
-    monitor::PowerOutlook outlook{.timeToEmpty = 4800, .timeToFull = 2100, .peripherals = {}};
+    monitor::PowerOutlook outlook{.timeToEmpty = 4800, .timeToFull = 2100, .peripherals = {}, .warningLevel = {}};
     EXPECT_EQ(statusbar::statusToolTip(outlook, false), "circa 1 h 20 min rimanenti");
     EXPECT_EQ(statusbar::statusToolTip(outlook, true), "carica completa tra 35 min");
     outlook = {.timeToEmpty = 4800,
                .timeToFull = std::nullopt,
-               .peripherals = {{"MX Master", "mouse", 55}, {"Wireless Mouse", "mouse", 12}, {"", "keyboard", 80},
-                               {"Pod", "strange", 40}, {"Mute", "headset", std::nullopt}}};
+               .peripherals = {{"MX Master", "mouse", 55, {}}, {"Wireless Mouse", "mouse", 12, {}}, {"", "keyboard", 80, {}},
+                               {"Pod", "strange", 40, {}}, {"Mute", "headset", std::nullopt, {}}},
+               .warningLevel = {}};
     EXPECT_EQ(statusbar::statusToolTip(outlook, true), "Mouse MX Master: 55%\nWireless Mouse: 12%\nTastiera: 80%\n"
                                                        "Dispositivo Pod: 40%")
         << "no time to empty while charging, and no line without a level";

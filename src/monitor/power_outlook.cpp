@@ -18,12 +18,26 @@ std::optional<std::int64_t> levelOf(const platform::PowerSourceDescription& desc
     return capacity && *capacity >= 0 && *capacity <= 100 ? std::optional(*capacity) : std::nullopt;
 }
 
+std::optional<WarningLevel> warningLevelOf(const platform::PowerSourceDescription& description)
+{
+    const auto* level = platform::powerSourceValue<std::string>(description, "Warning Level");
+    if (!level)
+        return std::nullopt;
+    if (*level == "none")
+        return WarningLevel::None;
+    if (*level == "low")
+        return WarningLevel::Low;
+    if (*level == "critical" || *level == "action")
+        return WarningLevel::Critical;
+    return std::nullopt;
+}
+
 Peripheral peripheralOf(const platform::PowerSourceDescription& description, const std::string& type)
 {
     const auto* name = platform::powerSourceValue<std::string>(description, "Name");
     const auto* kind = platform::powerSourceValue<std::string>(description, "Kind");
     std::string kindName = kind && !kind->empty() ? *kind : type == "UPS" ? "ups" : "other";
-    return {name ? *name : std::string(), std::move(kindName), levelOf(description)};
+    return {name ? *name : std::string(), std::move(kindName), levelOf(description), warningLevelOf(description)};
 }
 
 } // namespace
@@ -38,6 +52,7 @@ PowerOutlook readPowerOutlook(const platform::PowerSourceSnapshot& snapshot)
         if (*type == "InternalBattery") {
             outlook.timeToEmpty = timeOf(description, "Time to Empty");
             outlook.timeToFull = timeOf(description, "Time to Full");
+            outlook.warningLevel = warningLevelOf(description);
         } else if (levelOf(description)) {
             outlook.peripherals.push_back(peripheralOf(description, *type));
         }

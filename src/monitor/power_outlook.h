@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/battery_warnings.h"
 #include "platform/power_sources.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@ struct Peripheral {
     std::string name;
     std::string kind; // lower case: "mouse", "keyboard", "ups", ..., "other"
     std::optional<std::int64_t> percentage;
+    std::optional<WarningLevel> warningLevel; // where the system judges it
 
     bool operator==(const Peripheral&) const = default;
 };
@@ -24,6 +26,7 @@ struct PowerOutlook {
     std::optional<std::int64_t> timeToEmpty; // seconds, while discharging and known
     std::optional<std::int64_t> timeToFull;  // seconds, while charging and known
     std::vector<Peripheral> peripherals;
+    std::optional<WarningLevel> warningLevel; // the machine's battery, where the system judges it
 
     bool operator==(const PowerOutlook&) const = default;
 };

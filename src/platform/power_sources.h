@@ -23,6 +23,8 @@ namespace platform {
 //                         "phone", "tablet", "gaming-input", "pen", ..., or "other"
 //   "Time to Empty"       integer: seconds left while discharging, only when known
 //   "Time to Full"        integer: seconds to a full charge while charging, only when known
+//   "Warning Level"       text: "none", "low", "critical" or "action", where the system itself
+//                         judges how low the battery is
 using PowerSourceValue = std::variant<std::string, std::int64_t, bool>;
 using PowerSourceDescription = std::map<std::string, PowerSourceValue, std::less<>>;
 

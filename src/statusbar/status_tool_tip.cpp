@@ -36,7 +36,8 @@ bool containsWord(std::string_view text, std::string_view word)
                        [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
-// "Mouse MX Master", but "Wireless Mouse" rather than "Mouse Wireless Mouse".
+} // namespace
+
 std::string peripheralName(const monitor::Peripheral& peripheral)
 {
     const auto label = kindLabel(peripheral.kind);
@@ -46,8 +47,6 @@ std::string peripheralName(const monitor::Peripheral& peripheral)
         return peripheral.name;
     return std::string(label) + ' ' + peripheral.name;
 }
-
-} // namespace
 
 std::string durationText(std::int64_t seconds)
 {

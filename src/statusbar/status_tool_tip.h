@@ -14,6 +14,9 @@ std::string durationText(std::int64_t seconds);
 // tra 35 min"), whichever applies; empty when not known.
 std::string timeRemainingText(const monitor::PowerOutlook& outlook, bool isCharging);
 
+// A peripheral as people call it: "Mouse MX Master", but "Wireless Mouse" as it is.
+std::string peripheralName(const monitor::Peripheral& peripheral);
+
 // The lines a tooltip adds under the level: how long the battery lasts or takes to fill, when
 // known, then one line per peripheral ("Mouse MX Master: 55%"). Empty when there is nothing.
 std::string statusToolTip(const monitor::PowerOutlook& outlook, bool isCharging);
