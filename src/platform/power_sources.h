@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     virtual std::optional<PowerSourceSnapshot> snapshot() = 0;
     // Replaces the handler called after the sources have changed.
     virtual void onChange(ChangeHandler handler) = 0;
+    // Which service answers now, for reports: "upower", "sysfs"; empty when it has no name.
+    virtual std::string_view name() const { return {}; }
 };
 
 } // namespace platform
