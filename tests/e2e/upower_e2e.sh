@@ -14,38 +14,16 @@ program=$1
 work=$(mktemp -d)
 scratch+=("$work")
 
-cat >"$work/bus.conf" <<'CONF'
-<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
-{ read -r address; read -r bus_pid; } < <(dbus-daemon --config-file="$work/bus.conf" --fork --print-address=1 --print-pid=1)
-pids+=($bus_pid)
-export DBUS_SYSTEM_BUS_ADDRESS=$address
+start_system_bus
 unset DBUS_SESSION_BUS_ADDRESS
-
-on_bus() {
-    gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.freedesktop.UPower | grep -q true
-}
-# Debian's own Python carries dbusmock, whichever python3 comes first in PATH.
-start_daemon() {
-    /usr/bin/python3 -m dbusmock --system --template upower >>"$work/mock.log" 2>&1 &
-    daemon=$!
-    pids+=($daemon)
-    eventually 10 on_bus || fail "the mock daemon did not come up: $(cat "$work/mock.log")"
-}
+start_daemon() { start_upower_mock; daemon=$upower_daemon; }
 stop_daemon() {
     kill "$daemon"
     wait "$daemon" 2>/dev/null || true
-    eventually 5 eval '! on_bus' || fail "the mock daemon did not go"
+    eventually 5 eval '! upower_on_bus' || fail "the mock daemon did not go"
 }
 upower() { gdbus call --system --dest org.freedesktop.UPower --object-path "$@" >/dev/null; }
-# The display device: TYPE PERCENTAGE STATE PRESENT; then the daemon's OnBattery.
-display_device() {
-    upower /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.SetupDisplayDevice \
-        "$1" 1 "$2" 40.0 50.0 10.0 3600 0 "$3" battery-good 1
-}
+display_device() { upower_display_device "$1" "$2" 1 "$3"; }
 on_battery() {
     upower /org/freedesktop/UPower --method org.freedesktop.DBus.Properties.Set org.freedesktop.UPower OnBattery "<$1>"
 }
