@@ -155,17 +155,6 @@ TEST_F(UPowerPowerSourcesTest, APeripheralComesAndGoesBesideTheInternalBattery)
     EXPECT_TRUE(eventually([&] { return sources_->snapshot()->size() == 1; }, 1s));
 }
 
-TEST_F(UPowerPowerSourcesTest, BadValuesOnTheWireLeaveTheLevelUnknown)
-{
-    daemon_.set(devices + "DisplayDevice", "org.freedesktop.UPower.Device", "Percentage", std::nan(""));
-    ASSERT_TRUE(eventually([&] { return !field(*sources_, 0, "Current Capacity"); }, 1s));
-    daemon_.set(devices + "DisplayDevice", "org.freedesktop.UPower.Device", "Percentage", "full");
-    daemon_.set(devices + "DisplayDevice", "org.freedesktop.UPower.Device", "State", "charging");
-    ASSERT_TRUE(eventually([&] { return !field(*sources_, 0, "Is Charging"); }, 1s));
-    EXPECT_EQ(field(*sources_, 0, "Type"), PowerSourceValue(std::string("InternalBattery")));
-    EXPECT_FALSE(field(*sources_, 0, "Current Capacity"));
-}
-
 TEST_F(UPowerPowerSourcesTest, TheFallbackAnswersWhileTheDaemonIsGone)
 {
     EXPECT_EQ(sources_->name(), "upower");
