@@ -144,7 +144,7 @@ TEST(CommandLine, RejectsUnknownOptionsAndMissingValuesWithUsage)
 {
     for (const char* arguments : {"--bogus", "--root", "--profiler", "--status=yes", "status", "--snapshot",
                                   "--snapshot x.png --appearance blue", "--snapshot x.png --scale 0", "--scale 2",
-                                  "--status --snapshot x.png"}) {
+                                  "--status --snapshot x.png", "--power-source", "--status --power-source=hal"}) {
         const auto outcome = run(arguments);
         EXPECT_EQ(outcome.exitStatus, 2) << arguments;
         EXPECT_EQ(outcome.out, "") << arguments;
@@ -169,7 +169,7 @@ TEST(CommandLine, HelpListsEveryOptionAndVersionPrintsOneLine)
     const auto help = run("--help");
     EXPECT_EQ(help.exitStatus, 0);
     for (const char* option : {"--status", "--json", "--snapshot", "--appearance", "--scale", "--root", "--profiler",
-                               "--help", "--version"})
+                               "--power-source", "--help", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     const auto version = run("--version");

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
-PrivateSessionBus::PrivateSessionBus()
+PrivateSessionBus::PrivateSessionBus(const char* addressVariable)
 {
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     if (daemon.isEmpty() || !configDir_.isValid())
@@ -17,7 +17,7 @@ PrivateSessionBus::PrivateSessionBus()
     daemon_.start(daemon, {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
                            QStringLiteral("--config-file=") + config.fileName()});
     if (daemon_.waitForReadyRead(5000))
-        qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_.readLine().trimmed());
+        qputenv(addressVariable, daemon_.readLine().trimmed());
 }
 
 PrivateSessionBus::~PrivateSessionBus()

@@ -5,10 +5,11 @@
 
 // A session bus of the test process's own, with nothing activatable, so no desktop service
 // answers; DBUS_SESSION_BUS_ADDRESS names it. Start it before the first use of the session bus,
-// as Qt keeps its first session bus connection.
+// as Qt keeps its first session bus connection. Named by DBUS_SYSTEM_BUS_ADDRESS instead, it
+// stands for the system bus.
 class PrivateSessionBus {
 public:
-    PrivateSessionBus();
+    explicit PrivateSessionBus(const char* addressVariable = "DBUS_SESSION_BUS_ADDRESS");
     ~PrivateSessionBus();
 
 private:

@@ -1,5 +1,6 @@
 # Sourced by the end-to-end tests and the bench scripts: a headless X server, tray hosts, a
-# fixture machine of one's own, and the ways to find, wait for and click the program's windows.
+# fixture machine of one's own, the ways to find, wait for and click the program's windows, and
+# a UPower daemon of one's own.
 # Cleans up on exit: the processes in `pids` and the folders in `scratch`.
 pids=()
 scratch=()
@@ -78,4 +79,40 @@ copy_machine() {
 click_window() {
     eval "$(xdotool getwindowgeometry --shell "$1")"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+}
+
+# A bus of our own standing for the system bus, named by DBUS_SYSTEM_BUS_ADDRESS.
+start_system_bus() {
+    local config address bus_pid
+    config=$(mktemp)
+    scratch+=("$config")
+    cat >"$config" <<'CONF'
+<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+    { read -r address; read -r bus_pid; } < <(dbus-daemon --config-file="$config" --fork --print-address=1 --print-pid=1)
+    pids+=($bus_pid)
+    export DBUS_SYSTEM_BUS_ADDRESS=$address
+}
+
+upower_on_bus() {
+    gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner org.freedesktop.UPower 2>/dev/null | grep -q true
+}
+
+# python-dbusmock's UPower on that bus, its pid in `upower_daemon`. Debian's own Python carries
+# dbusmock, whichever python3 comes first in PATH.
+start_upower_mock() {
+    /usr/bin/python3 -m dbusmock --system --template upower >/dev/null 2>&1 &
+    upower_daemon=$!
+    pids+=($upower_daemon)
+    eventually 10 upower_on_bus || fail "the mock UPower did not come up"
+}
+
+# The mock's display device: TYPE PERCENTAGE STATE PRESENT (UPower's numbers: type 2 a battery,
+# state 1 charging, 2 discharging).
+upower_display_device() {
+    gdbus call --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
+        --method org.freedesktop.DBus.Mock.SetupDisplayDevice "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good 1 >/dev/null
 }

@@ -52,7 +52,14 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
     const auto mainQueue = std::make_shared<platform::QtMainQueue>(&application);
     // Declared after the application and so destroyed before it: its threads post to the queue.
     const auto launcher = std::make_shared<platform::PosixChildProcessLauncher>();
-    AppDelegate delegate(hostServices(line, launcher, mainQueue, std::cout),
+    auto powerSources = hostPowerSources(line, false);
+    if (const auto* failure = std::get_if<std::string>(&powerSources)) {
+        std::cerr << "battery-monitor: " << *failure << "; reading /sys/class/power_supply instead\n";
+        CommandLine sysfs = line;
+        sysfs.powerSource = CommandLine::PowerSource::Sysfs;
+        powerSources = hostPowerSources(sysfs, false);
+    }
+    AppDelegate delegate(hostServices(line, std::get<0>(std::move(powerSources)), launcher, mainQueue, std::cout),
                          {
                              .statusBar = std::make_shared<platform::QtStatusBar>(
                                  trayPicture,

@@ -23,6 +23,10 @@ std::string usage()
            "  --scale N         with --snapshot: device pixels per point (default 2)\n"
            "  --root DIR        read the host's files (sys, proc, etc) under DIR instead of /\n"
            "  --profiler PATH   run PATH as the system profiler instead of the bundled one\n"
+           "  --power-source auto|upower|sysfs\n"
+           "                    where the battery is read: the UPower daemon on the system bus,\n"
+           "                    or /sys/class/power_supply; auto (the default) takes UPower when\n"
+           "                    it answers; --root always reads sysfs\n"
            "  --help            show this help and exit\n"
            "  --version         show the version and exit\n"
            "\n"
@@ -113,6 +117,20 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
                 return CommandLineError{"option --appearance takes light or dark, not " + std::string(*value)};
             line.dark = *value == "dark";
             appearanceGiven = true;
+            continue;
+        }
+        if (option == "--power-source") {
+            const auto value = takesValue();
+            if (!value)
+                return missingValue();
+            if (*value == "auto")
+                line.powerSource = CommandLine::PowerSource::Auto;
+            else if (*value == "upower")
+                line.powerSource = CommandLine::PowerSource::UPower;
+            else if (*value == "sysfs")
+                line.powerSource = CommandLine::PowerSource::Sysfs;
+            else
+                return CommandLineError{"option --power-source takes auto, upower or sysfs, not " + std::string(*value)};
             continue;
         }
         if (option == "--scale") {

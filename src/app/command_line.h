@@ -9,6 +9,7 @@ namespace app {
 
 struct CommandLine {
     enum class Mode { Tray, Status, Snapshot, Help, Version };
+    enum class PowerSource { Auto, UPower, Sysfs };
 
     Mode mode = Mode::Tray;
     bool json = false;
@@ -18,6 +19,7 @@ struct CommandLine {
     double scale = 2;                              // the snapshot's device pixels per point
     std::optional<std::filesystem::path> root;     // a whole machine described in a folder
     std::optional<std::filesystem::path> profiler; // runs instead of the bundled profiler
+    PowerSource powerSource = PowerSource::Auto;   // `--root` always reads sysfs
 };
 
 struct CommandLineError {

@@ -6,8 +6,11 @@
 #include "platform/linux/plain_main_queue.h"
 #include "platform/linux/posix_child_process.h"
 
+#include <QCoreApplication>
+
 #include <chrono>
 #include <iostream>
+#include <optional>
 
 namespace app {
 int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
@@ -15,10 +18,25 @@ int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
 {
     constexpr auto patience = std::chrono::seconds(10);
 
+    // QtDBus wants an application object; a core one needs no display. Declared first, so the
+    // power sources built on it go before it does.
+    int argc = 1;
+    char name[] = "battery-monitor";
+    char* argv[] = {name, nullptr};
+    std::optional<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application.emplace(argc, argv);
+    auto powerSources = hostPowerSources(line, true);
+    if (const auto* failure = std::get_if<std::string>(&powerSources)) {
+        std::cerr << "battery-monitor: " << *failure << '\n';
+        return 2;
+    }
+
     const auto mainQueue = std::make_shared<platform::PlainMainQueue>();
     const auto launcher =
         std::make_shared<CountingLauncher>(std::make_unique<platform::PosixChildProcessLauncher>(), mainQueue);
-    const auto monitor = monitor::BatteryMonitor::create(hostServices(line, launcher, mainQueue, failureReport));
+    const auto monitor = monitor::BatteryMonitor::create(
+        hostServices(line, std::get<0>(std::move(powerSources)), launcher, mainQueue, failureReport));
     mainQueue->runUntil([&] { return launcher->inFlight() == 0; }, platform::PlainMainQueue::Clock::now() + patience);
     return use(monitor);
     // Leaving ends and reaps any profiler still running: its results are no longer wanted.

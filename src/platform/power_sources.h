@@ -50,6 +50,8 @@ public:
     virtual std::optional<PowerSourceSnapshot> snapshot() = 0;
     // Replaces the handler called after the sources have changed.
     virtual void onChange(ChangeHandler handler) = 0;
+    // Which service answers now, for reports: "upower", "sysfs"; empty when it has no name.
+    virtual std::string_view name() const { return {}; }
 };
 
 } // namespace platform

@@ -20,6 +20,7 @@ public:
 
     std::optional<PowerSourceSnapshot> snapshot() override { return readPowerSources(root_); }
     void onChange(ChangeHandler) override {}
+    std::string_view name() const override { return "sysfs"; }
 
 private:
     std::filesystem::path root_;
