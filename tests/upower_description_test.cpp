@@ -46,9 +46,17 @@ TEST(DescribeDisplayDevice, MapsLevelChargingSourceAndTimesLeavingOutWhatIsUnkno
         {display({{"Percentage", std::numeric_limits<double>::infinity()}, {"State", 1.5}, {"TimeToEmpty", qint64(-5)}}),
          {}, {{"Type", "InternalBattery"s}}},
         {display({{"Percentage", "50"}, {"State", 99u}, {"TimeToFull", "60"}}), {}, {{"Type", "InternalBattery"s}}},
+        // The daemon's own warning level, where it judges one.
+        {display({{"WarningLevel", 4u}}), {}, {{"Type", "InternalBattery"s}, {"Warning Level", "critical"s}}},
+        {display({{"WarningLevel", 1u}}), {}, {{"Type", "InternalBattery"s}, {"Warning Level", "none"s}}},
+        {display({{"WarningLevel", 2u}}), {}, {{"Type", "InternalBattery"s}}},
+        {display({{"WarningLevel", 9u}}), {}, {{"Type", "InternalBattery"s}}},
     };
-    for (const auto& each : cases)
-        EXPECT_EQ(platform::describeDisplayDevice(each.display, each.daemon), each.expected) << each.display.keys().join(' ').toStdString();
+    for (const auto& each : cases) {
+        auto expected = each.expected;
+        expected.emplace("Kind", "battery"s);
+        EXPECT_EQ(platform::describeDisplayDevice(each.display, each.daemon), expected) << each.display.keys().join(' ').toStdString();
+    }
 }
 
 TEST(DescribeDisplayDevice, NoInternalBatteryWithoutAPresentBattery)

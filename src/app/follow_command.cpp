@@ -37,14 +37,21 @@ int runFollowCommand(int argc, char* argv[], const CommandLine& line)
     const auto mainQueue = std::make_shared<platform::QtMainQueue>(&application);
     const auto launcher =
         std::make_shared<CountingLauncher>(std::make_unique<platform::PosixChildProcessLauncher>(), mainQueue);
-    const auto monitor = monitor::BatteryMonitor::create(hostServices(line, launcher, mainQueue, std::cerr));
+    // Like --status, the first line waits for UPower's first answer (two seconds at most).
+    auto powerSources = hostPowerSources(line, true);
+    if (const auto* failure = std::get_if<std::string>(&powerSources)) {
+        std::cerr << "battery-monitor: " << *failure << '\n';
+        return 2;
+    }
+    const auto sources = std::get<0>(std::move(powerSources));
+    const auto monitor = monitor::BatteryMonitor::create(hostServices(line, sources, launcher, mainQueue, std::cerr));
 
     std::string printed;
     bool printPending = false;
     bool gathered = false;
     const auto print = [&] {
         printPending = false;
-        const std::string status = line.json ? statusJson(*monitor, "sysfs") : statusLine(*monitor);
+        const std::string status = line.json ? statusJson(*monitor, sources->name()) : statusLine(*monitor);
         if (status == std::exchange(printed, status))
             return;
         if (std::fputs(status.c_str(), stdout) < 0 || std::fflush(stdout) != 0)

@@ -32,7 +32,7 @@ int runSnapshotCommand(int argc, char* argv[], const CommandLine& line)
     qtDefaultHandler = qInstallMessageHandler(quietAboutRuntimeDirectory);
     QGuiApplication application(argc, argv);
     std::cerr << missingFontsReport();
-    return withGatheredMonitor(line, std::cout, [&line](const std::shared_ptr<monitor::BatteryMonitor>& monitor) {
+    return withGatheredMonitor(line, std::cout, [&line](const std::shared_ptr<monitor::BatteryMonitor>& monitor, std::string_view) {
         const QImage image = ui::renderImage(panelContent(monitor, [] {}), {320, 480}, line.scale,
                                              line.dark ? ui::ColorScheme::Dark : ui::ColorScheme::Light);
         QImageWriter writer(QString::fromStdString(line.snapshot->string()), "png");

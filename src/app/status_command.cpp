@@ -14,7 +14,7 @@
 
 namespace app {
 int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
-                        const std::function<int(const std::shared_ptr<monitor::BatteryMonitor>&)>& use)
+                        const GatheredMonitorUse& use)
 {
     constexpr auto patience = std::chrono::seconds(10);
 
@@ -35,18 +35,18 @@ int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
     const auto mainQueue = std::make_shared<platform::PlainMainQueue>();
     const auto launcher =
         std::make_shared<CountingLauncher>(std::make_unique<platform::PosixChildProcessLauncher>(), mainQueue);
-    const auto monitor = monitor::BatteryMonitor::create(
-        hostServices(line, std::get<0>(std::move(powerSources)), launcher, mainQueue, failureReport));
+    const auto sources = std::get<0>(std::move(powerSources));
+    const auto monitor = monitor::BatteryMonitor::create(hostServices(line, sources, launcher, mainQueue, failureReport));
     mainQueue->runUntil([&] { return launcher->inFlight() == 0; }, platform::PlainMainQueue::Clock::now() + patience);
-    return use(monitor);
+    return use(monitor, sources->name());
     // Leaving ends and reaps any profiler still running: its results are no longer wanted.
 }
 
 int runStatusCommand(const CommandLine& line)
 {
     // Standard output carries one JSON document in that mode, so a failure line goes elsewhere.
-    return withGatheredMonitor(line, line.json ? std::cerr : std::cout, [&line](const auto& monitor) {
-        std::cout << (line.json ? statusJson(*monitor, "sysfs") : statusText(*monitor, "sysfs")) << std::flush;
+    return withGatheredMonitor(line, line.json ? std::cerr : std::cout, [&line](const auto& monitor, std::string_view source) {
+        std::cout << (line.json ? statusJson(*monitor, source) : statusText(*monitor, source)) << std::flush;
         return 0;
     });
 }

@@ -6,13 +6,16 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string_view>
 
 namespace app {
 
 // Gathers the data once, without a display: constructs the monitor, waits (at most 10 seconds)
 // until its profiler runs have delivered or ended, and returns what `use` returns.
-int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport,
-                        const std::function<int(const std::shared_ptr<monitor::BatteryMonitor>&)>& use);
+// `use` also learns which service the power sources came from ("upower", "sysfs").
+using GatheredMonitorUse =
+    std::function<int(const std::shared_ptr<monitor::BatteryMonitor>& monitor, std::string_view source)>;
+int withGatheredMonitor(const CommandLine& line, std::ostream& failureReport, const GatheredMonitorUse& use);
 
 // `--status`: prints the gathered data and returns the exit status.
 int runStatusCommand(const CommandLine& line);

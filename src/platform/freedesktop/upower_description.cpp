@@ -81,6 +81,11 @@ void describeCharge(const QVariantMap& device, PowerSourceDescription& descripti
         if (const auto seconds = number(device, property); seconds && *seconds > 0 && *seconds < longestTime)
             description.emplace(key, static_cast<std::int64_t>(*seconds));
     }
+    // The daemon's verdict by the desktop's own policy; 0 (unknown) and 2 (a UPS discharging)
+    // judge nothing.
+    static constexpr std::array<const char*, 6> warningLevels = {nullptr, "none", nullptr, "low", "critical", "action"};
+    if (const auto level = enumeration(device, "WarningLevel"); level && *level >= 0 && *level < 6 && warningLevels[*level])
+        description.emplace("Warning Level", std::string(warningLevels[*level]));
 }
 
 std::string kindName(std::int64_t type)
@@ -94,7 +99,7 @@ std::optional<PowerSourceDescription> describeDisplayDevice(const QVariantMap& d
 {
     if (enumeration(display, "Type") != Battery || boolean(display, "IsPresent") != true)
         return std::nullopt;
-    PowerSourceDescription description{{"Type", std::string("InternalBattery")}};
+    PowerSourceDescription description{{"Type", std::string("InternalBattery")}, {"Kind", std::string("battery")}};
     describeCharge(display, description);
     if (const auto onBattery = boolean(daemon, "OnBattery"))
         description.emplace("Power Source State", std::string(*onBattery ? "Battery Power" : "AC Power"));
