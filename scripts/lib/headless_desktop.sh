@@ -81,9 +81,9 @@ click_window() {
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 }
 
-# A bus of our own standing for the system bus, named by DBUS_SYSTEM_BUS_ADDRESS.
-start_system_bus() {
-    local config address bus_pid
+# A bus of our own, its address in `bus_address`.
+start_private_bus() {
+    local config bus_pid
     config=$(mktemp)
     scratch+=("$config")
     cat >"$config" <<'CONF'
@@ -91,10 +91,13 @@ start_system_bus() {
 <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
 </busconfig>
 CONF
-    { read -r address; read -r bus_pid; } < <(dbus-daemon --config-file="$config" --fork --print-address=1 --print-pid=1)
+    { read -r bus_address; read -r bus_pid; } < <(dbus-daemon --config-file="$config" --fork --print-address=1 --print-pid=1)
     pids+=($bus_pid)
-    export DBUS_SYSTEM_BUS_ADDRESS=$address
 }
+
+# Buses of our own standing for the system bus and the session bus.
+start_system_bus() { start_private_bus && export DBUS_SYSTEM_BUS_ADDRESS=$bus_address; }
+start_session_bus() { start_private_bus && export DBUS_SESSION_BUS_ADDRESS=$bus_address; }
 
 upower_on_bus() {
     gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
@@ -110,9 +113,9 @@ start_upower_mock() {
     eventually 10 upower_on_bus || fail "the mock UPower did not come up"
 }
 
-# The mock's display device: TYPE PERCENTAGE STATE PRESENT (UPower's numbers: type 2 a battery,
-# state 1 charging, 2 discharging).
+# The mock's display device: TYPE PERCENTAGE STATE PRESENT [WARNING_LEVEL] (UPower's numbers:
+# type 2 a battery, state 1 charging, 2 discharging; warning level 1 none, 3 low, 4 critical).
 upower_display_device() {
     gdbus call --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
-        --method org.freedesktop.DBus.Mock.SetupDisplayDevice "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good 1 >/dev/null
+        --method org.freedesktop.DBus.Mock.SetupDisplayDevice "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good "${5:-1}" >/dev/null
 }

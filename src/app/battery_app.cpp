@@ -3,10 +3,12 @@
 #include "app/app_delegate.h"
 #include "app/host_services.h"
 #include "app/missing_fonts.h"
+#include "platform/freedesktop/desktop_notifications.h"
 #include "platform/linux/posix_child_process.h"
 #include "platform/qt/qt_main_queue.h"
 #include "platform/qt/qt_repeating_timer.h"
 #include "platform/qt/qt_status_bar.h"
+#include "statusbar/low_battery_notifier.h"
 #include "views/system_symbols.h"
 #include "views/tray_icon_art.h"
 
@@ -74,6 +76,11 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
                              .scheduleTimer = platform::scheduleQtTimer,
                              .mainQueue = mainQueue,
                          });
+    // Low-battery warnings; where the desktop shows no notifications they are simply not shown.
+    const auto warnings = statusbar::LowBatteryNotifier::create(
+        delegate.batteryMonitor,
+        std::make_shared<platform::DesktopNotifications>(application.applicationDisplayName(), std::cerr),
+        mainQueue);
     // Launch has finished once the event loop runs.
     QTimer::singleShot(0, &application, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return application.exec();
