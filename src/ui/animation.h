@@ -1,16 +1,9 @@
 #pragma once
 
-#include <chrono>
 #include <optional>
 #include <variant>
 
 namespace ui {
-
-// A point in time in seconds on the steady clock, the time base of every `now` in this file.
-inline double steadySeconds(std::chrono::steady_clock::time_point time = std::chrono::steady_clock::now())
-{
-    return std::chrono::duration<double>(time.time_since_epoch()).count();
-}
 
 // A cubic Bézier timing function from (0, 0) to (1, 1) through two control points, as CSS
 // defines it. The control points' x must lie in [0, 1], so that each progress has one value.

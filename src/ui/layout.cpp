@@ -1,6 +1,8 @@
 #include "ui/layout.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 
 namespace ui {
 
@@ -56,22 +58,13 @@ void paintTree(PaintContext& context, const LaidOut& laidOut)
     laidOut.view.node().paint(context, laidOut);
 }
 
-namespace {
-
-void collect(const LaidOut& node, std::string_view kind, std::vector<const LaidOut*>& found)
-{
-    if (node.kind() == kind)
-        found.push_back(&node);
-    for (const auto& child : node.children)
-        collect(child, kind, found);
-}
-
-} // namespace
-
 std::vector<const LaidOut*> findAll(const LaidOut& root, std::string_view kind)
 {
     std::vector<const LaidOut*> found;
-    collect(root, kind, found);
+    if (root.kind() == kind)
+        found.push_back(&root);
+    for (const auto& child : root.children)
+        std::ranges::copy(findAll(child, kind), std::back_inserter(found));
     return found;
 }
 

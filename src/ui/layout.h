@@ -56,12 +56,8 @@ std::vector<const LaidOut*> findAll(const LaidOut& root, std::string_view kind);
 // environment's foreground colour, which modifiers may change for a subtree.
 struct PaintContext {
     QPainter& painter;
-    ColorScheme scheme = ColorScheme::Light;
-    qreal devicePixelRatio = 1;
-    std::optional<Color> foreground; // unset: primary
-    double time = 0;                 // seconds on the host's animation clock
-
-    Color foregroundOr(Color fallback) const { return foreground.value_or(fallback); }
+    ColorScheme scheme;
+    Color foreground = Color::primary();
 };
 
 // Where a laid-out view may leave ink: strokes, shadows and glows reach past the frames.

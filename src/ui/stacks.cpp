@@ -43,7 +43,7 @@ public:
 
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
-        const auto sizes = childSizes(proposalFor(frame), layout);
+        const auto sizes = childSizes({frame.width(), frame.height()}, layout);
         std::vector<QRectF> frames;
         double position = mainOf(frame.topLeft());
         const double crossStart = crossOf(frame.topLeft());
@@ -63,7 +63,7 @@ private:
     // 2. Rank the other children from least to most flexible: how much they grow between a
     //    proposal of zero and an unbounded one on the main axis.
     // 3. In that order, offer each an equal share of what is left, and take off what it takes.
-    // 4. The spacers share what remains, each at least its minimum.
+    // 4. The spacers share what remains equally, on top of their minimums.
     // Sizes come back in declaration order, which is the order of placement. With no main
     // length on offer, every child is asked for its ideal length.
     std::vector<QSizeF> childSizes(const ProposedSize& proposal, Layout& layout) const
@@ -89,7 +89,7 @@ private:
         for (std::size_t i = 0; i < children_.size(); ++i) {
             if (children_[i].node().isSpacer()) {
                 spacers.push_back(i);
-                remaining -= mainOf(sizeOf(i, std::nullopt));
+                remaining -= spacerMinimum;
                 continue;
             }
             others.push_back(i);
@@ -105,17 +105,10 @@ private:
             sizes[i] = sizeOf(i, std::max(0.0, remaining / double(others.size() - placed)));
             remaining -= mainOf(sizes[i]);
         }
-        for (std::size_t placed = 0; placed < spacers.size(); ++placed) {
-            const std::size_t i = spacers[placed];
-            const double minimum = mainOf(sizeOf(i, std::nullopt));
-            const double left = double(spacers.size() - placed);
-            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * left) / left));
-            remaining -= mainOf(sizes[i]) - minimum;
-        }
+        for (const std::size_t i : spacers)
+            sizes[i] = sizeOf(i, spacerMinimum + std::max(0.0, remaining / double(spacers.size())));
         return sizes;
     }
-
-    ProposedSize proposalFor(const QRectF& frame) const { return {frame.width(), frame.height()}; }
 
     double mainOf(QSizeF size) const { return axis_ == Axis::Vertical ? size.height() : size.width(); }
     double crossOf(QSizeF size) const { return axis_ == Axis::Vertical ? size.width() : size.height(); }

@@ -82,17 +82,15 @@ public:
     explicit View(std::shared_ptr<const ViewNode> node) : node_(std::move(node)) {}
 
     const ViewNode& node() const { return *node_; }
-    const std::shared_ptr<const ViewNode>& shared() const { return node_; }
 
     View padding(double length) const { return padding(edges::all, length); }
     View padding(Edges edges, double length) const;
-    // A fixed frame; an absent length leaves that axis to the content. Content is centred.
-    View frame(std::optional<double> width, std::optional<double> height) const;
+    // A fixed frame, the content centred in it.
+    View frame(double width, double height) const;
     // Asks the content for its ideal length on the chosen axes, whatever the parent offers.
     View fixedSize(bool horizontal, bool vertical) const;
-    // Drawn behind or over this view, given exactly its size; never changes the layout.
+    // Drawn behind this view, given exactly its size; never changes the layout.
     View background(View decoration) const;
-    View overlay(View decoration) const;
     // Drawing effects: none of them moves a neighbour.
     View shadow(Color color, double radius, double x = 0, double y = 0) const;
     View blur(double radius) const;
@@ -108,8 +106,7 @@ private:
     std::shared_ptr<const ViewNode> node_;
 };
 
-// What a view means to the host besides its size and ink. Each kind of view fills in what it
-// has; what a screen reader needs (a role, a value) joins these.
+// What a view means to the host besides its size and ink. Each kind of view fills in what it has.
 struct ViewTraits {
     std::string label;                    // what it reads as: a text as laid out, a symbol's name
     std::optional<StateKey> pressedState; // a button: the flag the host sets while it is pressed

@@ -37,7 +37,7 @@ std::optional<ViewTraits> buttonAt(const LaidOut& node, QPointF point)
 
 ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
 
-void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal devicePixelRatio, double now)
+void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double now)
 {
     beginTextFrame();
     store_->now = now;
@@ -47,10 +47,10 @@ void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal 
 
     Layout layout;
     tree_ = layOut(root, size, layout);
-    paint(painter, scheme, devicePixelRatio, now);
+    paint(painter, scheme);
 }
 
-bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
+bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, double now)
 {
     store_->now = now;
     for (const StateKey& key : store_->animatingKeys(now)) {
@@ -67,16 +67,16 @@ bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal
         *node = layout.place(*rebuilt, node->frame, key.place);
     }
     // The extents above the rebuilt views still hold: their frames did not change.
-    paint(painter, scheme, devicePixelRatio, now);
+    paint(painter, scheme);
     return true;
 }
 
-void ViewHost::paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
+void ViewHost::paint(QPainter& painter, ColorScheme scheme)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    PaintContext context{painter, scheme, devicePixelRatio, std::nullopt, now};
+    PaintContext context{painter, scheme};
     paintTree(context, tree_);
 
     std::unordered_set<ViewPath, KeyHash> present;
@@ -159,18 +159,8 @@ QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorS
     image.fill(Qt::transparent);
     QPainter painter(&image);
     ViewHost host(body);
-    host.render(painter, size, scheme, scale, 0);
+    host.render(painter, size, scheme, 0);
     return image;
-}
-
-LaidOut laidOutTree(const ViewHost::Body& body, QSizeF size, ColorScheme scheme)
-{
-    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&scratch);
-    painter.setClipRect(QRectF(0, 0, 0, 0)); // only the layout is wanted
-    ViewHost host(body);
-    host.render(painter, size, scheme, 1, 0);
-    return host.laidOut();
 }
 
 } // namespace ui

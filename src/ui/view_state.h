@@ -63,11 +63,13 @@ struct KeyedAnimation {
     std::vector<AnimatedValue> values;
 };
 
-// What a view's body is built with: its state and the time.
+// What a view's body is built with: its state and the time. The body may say what it means to
+// the host besides (a button: what pressing it needs).
 struct ResolveContext {
     ViewStateStore& store;
     ViewPath place;
     double now = 0;
+    ViewTraits traits;
 
     StateKey key(Literal name) const { return {place, name.text}; }
     template <class T>
