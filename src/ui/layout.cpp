@@ -27,7 +27,7 @@ QSizeF Layout::sizeOf(const View& view, const ProposedSize& proposal)
 LaidOut Layout::place(const View& view, const QRectF& frame, const ViewPath& path)
 {
     LaidOut laidOut{view, frame, path, {}, frame};
-    const auto children = view.node().children();
+    const auto& children = view.node().children();
     const auto frames = view.node().placeChildren(frame, *this);
     for (std::size_t i = 0; i < children.size() && i < frames.size(); ++i) {
         laidOut.children.push_back(place(children[i], frames[i], path.child(i, children[i].node().kind())));

@@ -46,6 +46,14 @@ private:
     std::unordered_map<Key, QSizeF, KeyHash> sizes_;
 };
 
+// A rectangle of `size` with its centre on `frame`'s.
+inline QRectF centred(QSizeF size, const QRectF& frame)
+{
+    QRectF placed(QPointF(), size);
+    placed.moveCenter(frame.center());
+    return placed;
+}
+
 // Proposes `size` to the root and centres the root in it.
 LaidOut layOut(const View& root, QSizeF size, Layout& layout);
 

@@ -51,9 +51,7 @@ public:
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return size_; }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
-        QRectF placed(QPointF(), layout.sizeOf(content(), {frame.width(), frame.height()}));
-        placed.moveCenter(frame.center());
-        return {placed};
+        return {centred(layout.sizeOf(content(), {frame.width(), frame.height()}), frame)};
     }
 
 private:
@@ -83,27 +81,20 @@ private:
 // size stays the content's.
 class BackgroundNode final : public ViewNode {
 public:
-    BackgroundNode(View content, View decoration) : content_(std::move(content)), decoration_(std::move(decoration)) {}
+    BackgroundNode(View content, View decoration) : ViewNode({std::move(decoration), std::move(content)}) {}
 
     std::string_view kind() const override { return "background"; }
-    std::vector<View> children() const override { return {decoration_, content_}; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
-        return layout.sizeOf(content_, proposal);
+        return layout.sizeOf(children()[1], proposal);
     }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
-        QRectF decorated(QPointF(), layout.sizeOf(decoration_, {frame.width(), frame.height()}));
-        decorated.moveCenter(frame.center());
-        return {decorated, frame};
-    }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return std::make_shared<BackgroundNode>(children.at(1), children.at(0));
+        return {centred(layout.sizeOf(children()[0], {frame.width(), frame.height()}), frame), frame};
     }
 
-private:
-    View content_, decoration_;
+protected:
+    std::shared_ptr<ViewNode> copy() const override { return std::make_shared<BackgroundNode>(*this); }
 };
 
 // A modifier that only changes how its content is drawn, or runs an action when it first

@@ -117,11 +117,12 @@ struct ViewTraits {
 // What every kind of view does. Layout is pure; painting reads only what layout produced.
 class ViewNode {
 public:
+    explicit ViewNode(std::vector<View> children = {}) : children_(std::move(children)) {}
     virtual ~ViewNode() = default;
 
     // A short name, a literal: with the child's index it keys view state, and tests find views by it.
     virtual std::string_view kind() const = 0;
-    virtual std::vector<View> children() const { return {}; }
+    const std::vector<View>& children() const { return children_; }
 
     // The size this view takes for a proposal.
     virtual QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const = 0;
@@ -137,9 +138,16 @@ public:
     // Views that build their body from view state are expanded before layout.
     virtual std::optional<View> resolve(ResolveContext&) const { return std::nullopt; }
     // The same view over other children: how the resolving pass rebuilds a tree.
-    virtual std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const;
+    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const;
     // Spacers yield to every other child of a stack.
     virtual bool isSpacer() const { return false; }
+
+protected:
+    // A copy of this node to give other children; views without children are never copied.
+    virtual std::shared_ptr<ViewNode> copy() const { return nullptr; }
+
+private:
+    std::vector<View> children_;
 };
 
 } // namespace ui

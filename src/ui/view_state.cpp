@@ -90,7 +90,7 @@ View resolveAt(const View& view, ViewStateStore& store, const ViewPath& path, do
 {
     ResolveContext context{store, path, now, {}};
     const View replaced = view.node().resolve(context).value_or(view);
-    const auto children = replaced.node().children();
+    const auto& children = replaced.node().children();
     if (children.empty())
         return replaced;
     std::vector<View> resolved;
