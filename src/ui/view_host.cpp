@@ -42,7 +42,7 @@ void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double
     beginTextFrame();
     store_->now = now;
     store_->beginPass();
-    const View root = resolveTree(body_(scheme), *store_, now);
+    const View root = resolveTree(body_(scheme), *store_, {}, now);
     store_->endPass();
 
     Layout layout;
@@ -57,14 +57,16 @@ bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, doubl
         LaidOut* node = nodeAt(tree_, key.place);
         if (!node)
             return false;
-        const auto rebuilt = rebuildStateful(*node, *store_, now);
-        if (!rebuilt)
+        // The stateful view that built the moving body builds it again.
+        const auto source = node->traits().builtBy;
+        if (!source)
             return false;
+        const View rebuilt = resolveTree(*source, *store_, key.place, now);
         Layout layout;
         const ProposedSize proposal{node->frame.width(), node->frame.height()};
-        if (layout.sizeOf(*rebuilt, proposal) != node->frame.size())
+        if (layout.sizeOf(rebuilt, proposal) != node->frame.size())
             return false;
-        *node = layout.place(*rebuilt, node->frame, key.place);
+        *node = layout.place(rebuilt, node->frame, key.place);
     }
     // The extents above the rebuilt views still hold: their frames did not change.
     paint(painter, scheme);

@@ -86,24 +86,6 @@ private:
     std::function<View(ResolveContext&)> body_;
 };
 
-View resolveAt(const View& view, ViewStateStore& store, const ViewPath& path, double now)
-{
-    ResolveContext context{store, path, now, {}};
-    const View replaced = view.node().resolve(context).value_or(view);
-    const auto& children = replaced.node().children();
-    if (children.empty())
-        return replaced;
-    std::vector<View> resolved;
-    bool changed = false;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        resolved.push_back(resolveAt(children[i], store, path.child(i, children[i].node().kind()), now));
-        changed = changed || &resolved.back().node() != &children[i].node();
-    }
-    if (!changed)
-        return replaced;
-    return View(replaced.node().withChildren(std::move(resolved)));
-}
-
 } // namespace
 
 View Stateful(Literal kind, std::function<View(ResolveContext&)> body)
@@ -141,17 +123,22 @@ View Button(std::function<void()> action, View label, ButtonStyle style)
     });
 }
 
-View resolveTree(const View& root, ViewStateStore& store, double now)
+View resolveTree(const View& view, ViewStateStore& store, const ViewPath& path, double now)
 {
-    return resolveAt(root, store, {}, now);
-}
-
-std::optional<View> rebuildStateful(const LaidOut& laidOut, ViewStateStore& store, double now)
-{
-    const auto source = laidOut.traits().builtBy;
-    if (!source)
-        return std::nullopt;
-    return resolveAt(*source, store, laidOut.path, now);
+    ResolveContext context{store, path, now, {}};
+    const View replaced = view.node().resolve(context).value_or(view);
+    const auto& children = replaced.node().children();
+    if (children.empty())
+        return replaced;
+    std::vector<View> resolved;
+    bool changed = false;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        resolved.push_back(resolveTree(children[i], store, path.child(i, children[i].node().kind()), now));
+        changed = changed || &resolved.back().node() != &children[i].node();
+    }
+    if (!changed)
+        return replaced;
+    return View(replaced.node().withChildren(std::move(resolved)));
 }
 
 } // namespace ui
