@@ -26,9 +26,8 @@ inline View badge(const std::string& text, ColorScheme scheme)
 
 inline View row(const std::string& icon, const std::string& title, const std::string& value, Color color, ColorScheme scheme)
 {
-    const View tile = ZStack({View(RoundedRectangle(8).fill(color.opacity(0.12)))
-                                  .frame(26, 26)
-                                  .overlay(RoundedRectangle(8).stroke(color.opacity(0.2))),
+    const View tile = ZStack({ZStack({RoundedRectangle(8).fill(color.opacity(0.12)), RoundedRectangle(8).stroke(color.opacity(0.2))})
+                                  .frame(26, 26),
                               View(views::systemImage(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2)});
     return HStack(12, {tile,
                        Text(title).font({12, FontWeight::Medium}).foregroundColor(Color::primary().opacity(0.85)).lineLimit(1).minimumScaleFactor(0.85),
@@ -43,7 +42,7 @@ inline View row(const std::string& icon, const std::string& title, const std::st
 
 inline View ring(double fraction)
 {
-    const LinearGradient gradient{{Color::srgb(0.15, 0.7, 0.3), Color::srgb(0.3, 0.9, 0.45)}};
+    const LinearGradient gradient{Color::srgb(0.15, 0.7, 0.3), Color::srgb(0.3, 0.9, 0.45)};
     const StrokeStyle arc{8, Qt::RoundCap};
     return ZStack({Circle().stroke(Color::primary().opacity(0.06), {8}),
                    View(Circle().trim(0, fraction).stroke(gradient, arc)).blur(5).opacity(0.4).rotationEffect(-90),
@@ -83,7 +82,7 @@ inline View panel(ColorScheme scheme)
                                   Spacer()})
                           .padding(14)
                           .background(ZStack({RoundedRectangle(16).fill(tint(scheme, 0.03, 0.015)),
-                                              RoundedRectangle(16).stroke(LinearGradient{{tint(scheme, 0.08, 0.05), Color::clear()}})}))
+                                              RoundedRectangle(16).stroke(LinearGradient{tint(scheme, 0.08, 0.05), Color::clear()})}))
                           .shadow(Color::black().opacity(scheme == ColorScheme::Dark ? 0.08 : 0.04), 5, 0, 3);
     const View divider = Divider().background(View(Rectangle().fill(tint(scheme, 0.08, 0.05))));
     const View details = VStack(0, {row("powerplug.fill", "Alimentazione", "Alimentatore", Color::blue(), scheme), divider,
@@ -91,7 +90,7 @@ inline View panel(ColorScheme scheme)
                                     row("arrow.triangle.2.circlepath", "Cicli di Ricarica", "412", Color::purple(), scheme), divider,
                                     row("checkmark.shield.fill", "Stato Salute", "Normale", Color::green(), scheme)})
                              .background(ZStack({RoundedRectangle(14).fill(tint(scheme, 0.02, 0.01)),
-                                                 RoundedRectangle(14).stroke(LinearGradient{{tint(scheme, 0.06, 0.04), Color::clear()}})}));
+                                                 RoundedRectangle(14).stroke(LinearGradient{tint(scheme, 0.06, 0.04), Color::clear()})}));
     const View footer = HStack(12, {glassButton("power", "Esci", true, scheme), Spacer(), glassButton("arrow.clockwise", "Aggiorna", false, scheme)})
                             .padding(edges::top, 4);
     return VStack(14, {header, card, details, footer}).padding(18).frame(320, 480);

@@ -23,7 +23,7 @@ void renderRepeatedly(benchmark::State& state, const ui::ViewHost::Body& body)
     for (auto _ : state) {
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        host.render(painter, {320, 480}, ui::ColorScheme::Light, scale, 0);
+        host.render(painter, {320, 480}, ui::ColorScheme::Light, 0);
     }
     state.SetLabel("scale " + std::to_string(int(scale)));
 }
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
             image.setDevicePixelRatio(2);
             QPainter painter(&image);
             ui::ViewHost host([](ui::ColorScheme s) { return sample::panel(s); });
-            host.render(painter, {320, 480}, scheme, 2, 0);
+            host.render(painter, {320, 480}, scheme, 0);
             painter.end();
             image.save(directory.filePath(scheme == ui::ColorScheme::Dark ? "view-layer-sample-dark.png" : "view-layer-sample-light.png"));
         }

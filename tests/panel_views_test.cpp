@@ -43,7 +43,7 @@ QImage draw(ViewHost& host, QSizeF size, double now, ColorScheme scheme = ColorS
     image.setDevicePixelRatio(2);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    host.render(painter, size, scheme, 2, now);
+    host.render(painter, size, scheme, now);
     painter.end();
     return image.convertToFormat(QImage::Format_ARGB32);
 }
@@ -91,7 +91,12 @@ protected:
         return [this](ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); };
     }
 
-    LaidOut tree() { return laidOutTree(body(), size); }
+    LaidOut tree()
+    {
+        ViewHost host(body());
+        draw(host, size, 0);
+        return host.laidOut();
+    }
 
     // The header, the main card, the details card and the footer, in their stack.
     static const std::vector<LaidOut>& sections(const LaidOut& all) { return findAll(all, "VStack").front()->children; }

@@ -99,15 +99,11 @@ TEST(CircleArc, RunsClockwiseFromThreeOClockAsFarAsItsFraction)
         EXPECT_EQ(alphaAt(image, onCircle({50, 50}, 43, degrees).x(), onCircle({50, 50}, 43, degrees).y()), 0) << degrees;
 }
 
-TEST(BrushFor, ResolvesColoursAndSpreadsGradientStopsAcrossTheBounds)
+TEST(BrushFor, ResolvesColoursAndSpreadsAGradientAcrossTheBounds)
 {
     EXPECT_EQ(brushFor(Color::primary(), {}, ColorScheme::Dark).color(), QColor(Qt::white));
 
-    const LinearGradient gradient{{Color::red(), Color::green(), Color::blue()}};
-    const QBrush brush = brushFor(gradient, QRectF(0, 0, 100, 10), ColorScheme::Light);
-    ASSERT_EQ(brush.gradient()->stops().size(), 3);
-    EXPECT_EQ(brush.gradient()->stops()[1].first, 0.5);
-
+    const LinearGradient gradient{Color::red(), Color::blue()};
     QImage image = canvas(100, 10);
     QPainter painter(&image);
     fillShape(painter, Shape::roundedRectangle(0), QRectF(0, 0, 100, 10), gradient, ColorScheme::Light);

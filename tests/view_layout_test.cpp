@@ -14,7 +14,11 @@ using namespace ui;
 
 LaidOut laidOut(const View& view, QSizeF size = {300, 300})
 {
-    return laidOutTree([view](ColorScheme) { return view; }, size);
+    ViewHost host([view](ColorScheme) { return view; });
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    host.render(painter, size, ColorScheme::Light, 0);
+    return host.laidOut();
 }
 
 std::vector<QRectF> framesOf(const LaidOut& tree, std::string_view kind)
@@ -56,8 +60,8 @@ TEST(StackLayout, TheLeastFlexibleChildIsServedFirst)
 {
     // A fixed 200 wide box and a shape that takes any width share 300: the shape gets 100,
     // although it comes first and an equal share would have been 150.
-    const LaidOut nodes = laidOut(HStack(0, {View(Circle().fill(Color::red())).frame(std::nullopt, 20), box(200, 20)}), {300, 50});
-    EXPECT_EQ(framesOf(nodes, "frame").front().width(), 100);
+    const LaidOut nodes = laidOut(HStack(0, {Circle().fill(Color::red()), box(200, 20)}), {300, 50});
+    EXPECT_EQ(framesOf(nodes, "Circle").front().width(), 100);
 }
 
 TEST(Modifiers, PaddingGrowsTheViewAndDecorationsTakeItsSize)
@@ -111,7 +115,7 @@ TEST(TextLayout, ShrinksThenTruncatesOnOneLine)
 {
     const auto name = [](const std::string& string) {
         const View text = Text(string).font({17, FontWeight::Bold}).minimumScaleFactor(0.9).lineLimit(1);
-        return *findAll(laidOut(text.frame(120, std::nullopt), {120, 100}), "Text").front();
+        return *findAll(laidOut(text.frame(120, 100), {120, 100}), "Text").front();
     };
     const LaidOut cut = name("A very long model name that cannot fit");
     const LaidOut whole = name("Short");
@@ -143,13 +147,13 @@ TEST(ViewState, SurvivesRendersAndIsDroppedWithItsPlace)
     ViewHost host([&](ColorScheme) { return shown ? counter() : View(); });
     QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0);
     EXPECT_EQ(renders, 2);
     shown = false;
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0);
     shown = true;
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0);
     EXPECT_EQ(renders, 1) << "a new place starts afresh";
 }
 
@@ -166,16 +170,16 @@ TEST(ViewState, KeyedAnimationsMoveOnlyWhenTheirKeyChanges)
     });
     QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0);
     target = 20;
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0.1);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0.1);
     EXPECT_EQ(shown, 20) << "same key: at once";
     key = 2;
     target = 30;
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 0.2);
+    host.render(painter, {10, 10}, ColorScheme::Light, 0.2);
     EXPECT_EQ(shown, 20);
     EXPECT_TRUE(host.isAnimating(0.5));
-    host.render(painter, {10, 10}, ColorScheme::Light, 1, 1.2);
+    host.render(painter, {10, 10}, ColorScheme::Light, 1.2);
     EXPECT_EQ(shown, 30);
     EXPECT_FALSE(host.isAnimating(1.3)) << "the clock may stop";
 }
@@ -192,11 +196,11 @@ TEST(Buttons, APressShowsInTheStyleAndTheReleaseRunsTheAction)
     });
     QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
-    host.render(painter, {100, 100}, ColorScheme::Light, 1, 0);
+    host.render(painter, {100, 100}, ColorScheme::Light, 0);
     host.press({50, 50});
-    host.render(painter, {100, 100}, ColorScheme::Light, 1, 0);
+    host.render(painter, {100, 100}, ColorScheme::Light, 0);
     host.release({50, 50});
-    host.render(painter, {100, 100}, ColorScheme::Light, 1, 0);
+    host.render(painter, {100, 100}, ColorScheme::Light, 0);
     EXPECT_EQ(styled, (std::vector<bool>{false, true, false}));
     EXPECT_EQ(runs, 1);
     host.press({50, 50});

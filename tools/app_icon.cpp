@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     painter.setRenderHint(QPainter::Antialiasing);
     // Launcher icons keep a margin around their tile.
     const QRectF tile = QRectF(0, 0, size, size).adjusted(size * 0.06, size * 0.06, -size * 0.06, -size * 0.06);
-    const ui::LinearGradient ring{{ui::Color::srgb(0, 0.75, 0.55), ui::Color::srgb(0, 0.95, 0.75)}};
+    const ui::LinearGradient ring{ui::Color::srgb(0, 0.75, 0.55), ui::Color::srgb(0, 0.95, 0.75)};
     ui::fillShape(painter, ui::Shape::roundedRectangle(tile.width() * 0.22), tile, ring, ui::ColorScheme::Light);
     ui::drawSymbol(painter, *symbol, tile.adjusted(tile.width() * 0.14, 0, -tile.width() * 0.14, 0), Qt::white);
     painter.end();

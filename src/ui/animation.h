@@ -1,16 +1,9 @@
 #pragma once
 
-#include <chrono>
 #include <optional>
 #include <variant>
 
 namespace ui {
-
-// A point in time in seconds on the steady clock, the time base of every `now` in this file.
-inline double steadySeconds(std::chrono::steady_clock::time_point time = std::chrono::steady_clock::now())
-{
-    return std::chrono::duration<double>(time.time_since_epoch()).count();
-}
 
 // A cubic Bézier timing function from (0, 0) to (1, 1) through two control points, as CSS
 // defines it. The control points' x must lie in [0, 1], so that each progress has one value.
@@ -28,13 +21,9 @@ public:
     double slope(double progress) const;
 
 private:
-    // The curve's parameter at `progress`.
-    double solve(double progress) const;
+    double solve(double progress) const; // the curve's parameter at `progress`
 
-    double x1_;
-    double y1_;
-    double x2_;
-    double y2_;
+    double x1_, y1_, x2_, y2_;
 };
 
 // A spring's displacement from where it rests, and its velocity per second.
@@ -59,8 +48,7 @@ public:
     bool hasSettled(SpringState initial, SpringState current) const;
 
 private:
-    double response_;
-    double dampingFraction_;
+    double response_, dampingFraction_;
 };
 
 // How a change moves from the old value to the new: along a timing curve over a duration, or on a
@@ -98,8 +86,7 @@ public:
     // The value shown at `now`, how fast it moves then, per second, and whether it still moves:
     // no longer once the animation has run its time or its spring has settled; repeating ones never end.
     struct Sample {
-        double value;
-        double velocity;
+        double value, velocity;
         bool moving;
     };
     Sample sample(double now) const;
@@ -111,9 +98,7 @@ public:
 private:
     double target_;
     std::optional<Animation> animation_;
-    double start_ = 0;
-    double from_ = 0;
-    double initialVelocity_ = 0;
+    double start_ = 0, from_ = 0, initialVelocity_ = 0;
 };
 
 } // namespace ui

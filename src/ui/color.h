@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <variant>
-#include <vector>
 
 namespace ui {
 
@@ -57,9 +56,10 @@ private:
     double opacity_ = 1;
 };
 
-// Colour stops spread evenly from the top-leading corner to the bottom-trailing one.
+// A blend from one colour at the top-leading corner to another at the bottom-trailing one.
 struct LinearGradient {
-    std::vector<Color> stops;
+    Color start;
+    Color end;
 };
 
 // What fills or strokes a shape.

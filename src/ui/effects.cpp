@@ -90,18 +90,13 @@ struct Layer {
     double scale = 1; // device pixels per painter unit
 };
 
-double scaleOf(const QTransform& transform)
-{
-    return std::sqrt(std::abs(transform.determinant()));
-}
-
 // The content rendered in device pixels, aligned to the device's pixel grid so that it lands
 // exactly where painting directly would have put it.
 std::optional<Layer> renderLayer(QPainter& painter, const QRectF& contentBounds, double radius,
                                  const std::function<void(QPainter&)>& drawContent)
 {
     const QTransform toDevice = painter.deviceTransform();
-    const double scale = scaleOf(toDevice);
+    const double scale = std::sqrt(std::abs(toDevice.determinant()));
     const int margin = blurMargin(radius * scale);
     const QRect deviceRect = toDevice.mapRect(contentBounds).toAlignedRect().adjusted(-margin, -margin, margin, margin);
     if (deviceRect.width() <= 2 * margin || deviceRect.height() <= 2 * margin)
@@ -110,9 +105,6 @@ std::optional<Layer> renderLayer(QPainter& painter, const QRectF& contentBounds,
     image.fill(Qt::transparent);
     QPainter layer(&image);
     layer.setRenderHints(painter.renderHints());
-    layer.setFont(painter.font());
-    layer.setPen(painter.pen());
-    layer.setBrush(painter.brush());
     layer.setTransform(toDevice * QTransform::fromTranslate(-deviceRect.x(), -deviceRect.y()));
     drawContent(layer);
     layer.end();

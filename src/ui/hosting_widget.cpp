@@ -1,18 +1,25 @@
 #include "ui/hosting_widget.h"
 
-#include "ui/animation.h"
-
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <chrono>
 #include <cmath>
 
 namespace ui {
+namespace {
+
+// Seconds on the steady clock: the time base of every `now` the views see.
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
 
 HostingWidget::HostingWidget(ViewHost::Body body, QWidget* parent) : QWidget(parent), host_(std::move(body))
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     host_.setInvalidate([this] { invalidate(); });
     // Frames only while something moves, as often as its motion shows.
     frameTimer_.setSingleShot(true);
@@ -49,8 +56,8 @@ void HostingWidget::paintEvent(QPaintEvent* event)
     painter.setClipRegion(event->region());
     const double now = steadySeconds();
     // Between changes, frames only advance what moves: the rest of the tree stands as it was.
-    if (stale_ || size() != renderedSize_ || !host_.renderAnimationFrame(painter, scheme_, devicePixelRatioF(), now)) {
-        host_.render(painter, size(), scheme_, devicePixelRatioF(), now);
+    if (stale_ || size() != renderedSize_ || !host_.renderAnimationFrame(painter, scheme_, now)) {
+        host_.render(painter, size(), scheme_, now);
         stale_ = false;
         renderedSize_ = size();
     }

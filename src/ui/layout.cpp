@@ -1,6 +1,8 @@
 #include "ui/layout.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 
 namespace ui {
 
@@ -25,7 +27,7 @@ QSizeF Layout::sizeOf(const View& view, const ProposedSize& proposal)
 LaidOut Layout::place(const View& view, const QRectF& frame, const ViewPath& path)
 {
     LaidOut laidOut{view, frame, path, {}, frame};
-    const auto children = view.node().children();
+    const auto& children = view.node().children();
     const auto frames = view.node().placeChildren(frame, *this);
     for (std::size_t i = 0; i < children.size() && i < frames.size(); ++i) {
         laidOut.children.push_back(place(children[i], frames[i], path.child(i, children[i].node().kind())));
@@ -56,22 +58,13 @@ void paintTree(PaintContext& context, const LaidOut& laidOut)
     laidOut.view.node().paint(context, laidOut);
 }
 
-namespace {
-
-void collect(const LaidOut& node, std::string_view kind, std::vector<const LaidOut*>& found)
-{
-    if (node.kind() == kind)
-        found.push_back(&node);
-    for (const auto& child : node.children)
-        collect(child, kind, found);
-}
-
-} // namespace
-
 std::vector<const LaidOut*> findAll(const LaidOut& root, std::string_view kind)
 {
     std::vector<const LaidOut*> found;
-    collect(root, kind, found);
+    if (root.kind() == kind)
+        found.push_back(&root);
+    for (const auto& child : root.children)
+        std::ranges::copy(findAll(child, kind), std::back_inserter(found));
     return found;
 }
 

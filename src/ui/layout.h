@@ -46,6 +46,14 @@ private:
     std::unordered_map<Key, QSizeF, KeyHash> sizes_;
 };
 
+// A rectangle of `size` with its centre on `frame`'s.
+inline QRectF centred(QSizeF size, const QRectF& frame)
+{
+    QRectF placed(QPointF(), size);
+    placed.moveCenter(frame.center());
+    return placed;
+}
+
 // Proposes `size` to the root and centres the root in it.
 LaidOut layOut(const View& root, QSizeF size, Layout& layout);
 
@@ -56,12 +64,8 @@ std::vector<const LaidOut*> findAll(const LaidOut& root, std::string_view kind);
 // environment's foreground colour, which modifiers may change for a subtree.
 struct PaintContext {
     QPainter& painter;
-    ColorScheme scheme = ColorScheme::Light;
-    qreal devicePixelRatio = 1;
-    std::optional<Color> foreground; // unset: primary
-    double time = 0;                 // seconds on the host's animation clock
-
-    Color foregroundOr(Color fallback) const { return foreground.value_or(fallback); }
+    ColorScheme scheme;
+    Color foreground = Color::primary();
 };
 
 // Where a laid-out view may leave ink: strokes, shadows and glows reach past the frames.

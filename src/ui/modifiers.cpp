@@ -1,4 +1,4 @@
-// The modifiers: those that shape layout (padding, frames, fixed size, background and overlay)
+// The modifiers: those that shape layout (padding, frames, fixed size, background)
 // and those that only change how their content is drawn.
 #include "ui/modifiers.h"
 
@@ -42,31 +42,20 @@ private:
     double top_, bottom_, leading_, trailing_;
 };
 
-// Proposes its own lengths and centres the content in them.
+// Takes its own size and centres the content in it.
 class FrameNode final : public ContentModifier<FrameNode> {
 public:
-    FrameNode(View content, std::optional<double> width, std::optional<double> height)
-        : ContentModifier(std::move(content)), width_(width), height_(height)
-    {
-    }
+    FrameNode(View content, QSizeF size) : ContentModifier(std::move(content)), size_(size) {}
 
     std::string_view kind() const override { return "frame"; }
-    QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
-    {
-        const QSizeF inner =
-            layout.sizeOf(content(), {width_ ? width_ : proposal.width, height_ ? height_ : proposal.height});
-        return {width_.value_or(inner.width()), height_.value_or(inner.height())};
-    }
+    QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return size_; }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
-        const QSizeF inner = layout.sizeOf(content(), {frame.width(), frame.height()});
-        QRectF placed(QPointF(), inner);
-        placed.moveCenter(frame.center());
-        return {placed};
+        return {centred(layout.sizeOf(content(), {frame.width(), frame.height()}), frame)};
     }
 
 private:
-    std::optional<double> width_, height_;
+    QSizeF size_;
 };
 
 // Asks the content for its ideal length on the fixed axes.
@@ -88,38 +77,24 @@ private:
     bool horizontal_, vertical_;
 };
 
-// A decoration proposed exactly the content's size and centred on it; the size stays the content's.
-class DecorationNode final : public ViewNode {
+// A decoration behind the content, proposed exactly the content's size and centred on it; the
+// size stays the content's.
+class BackgroundNode final : public ViewNode {
 public:
-    DecorationNode(View content, View decoration, bool behind)
-        : content_(std::move(content)), decoration_(std::move(decoration)), behind_(behind)
-    {
-    }
+    BackgroundNode(View content, View decoration) : ViewNode({std::move(decoration), std::move(content)}) {}
 
-    std::string_view kind() const override { return behind_ ? "background" : "overlay"; }
-    std::vector<View> children() const override
-    {
-        return behind_ ? std::vector{decoration_, content_} : std::vector{content_, decoration_};
-    }
+    std::string_view kind() const override { return "background"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
-        return layout.sizeOf(content_, proposal);
+        return layout.sizeOf(children()[1], proposal);
     }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
-        QRectF decorated(QPointF(), layout.sizeOf(decoration_, {frame.width(), frame.height()}));
-        decorated.moveCenter(frame.center());
-        return behind_ ? std::vector{decorated, frame} : std::vector{frame, decorated};
-    }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return behind_ ? std::make_shared<DecorationNode>(children.at(1), children.at(0), true)
-                       : std::make_shared<DecorationNode>(children.at(0), children.at(1), false);
+        return {centred(layout.sizeOf(children()[0], {frame.width(), frame.height()}), frame), frame};
     }
 
-private:
-    View content_, decoration_;
-    bool behind_;
+protected:
+    std::shared_ptr<ViewNode> copy() const override { return std::make_shared<BackgroundNode>(*this); }
 };
 
 // A modifier that only changes how its content is drawn, or runs an action when it first
@@ -158,8 +133,7 @@ QRectF layerBounds(const QPainter& painter, const LaidOut& laidOut, double reach
 std::function<void(QPainter&)> childrenPainter(const PaintContext& context, const LaidOut& laidOut, double reach)
 {
     return [&context, &laidOut, reach](QPainter& layer) {
-        PaintContext inner{layer, context.scheme, context.devicePixelRatio, context.foreground, context.time};
-        layer.setRenderHints(context.painter.renderHints());
+        PaintContext inner{layer, context.scheme, context.foreground};
         if (context.painter.hasClipping())
             layer.setClipRect(context.painter.clipBoundingRect().adjusted(-reach, -reach, reach, reach),
                               Qt::IntersectClip);
@@ -195,9 +169,9 @@ View View::padding(Edges edges, double length) const
     return View(std::make_shared<PaddingNode>(*this, edges, length));
 }
 
-View View::frame(std::optional<double> width, std::optional<double> height) const
+View View::frame(double width, double height) const
 {
-    return View(std::make_shared<FrameNode>(*this, width, height));
+    return View(std::make_shared<FrameNode>(*this, QSizeF(width, height)));
 }
 
 View View::fixedSize(bool horizontal, bool vertical) const
@@ -207,20 +181,14 @@ View View::fixedSize(bool horizontal, bool vertical) const
 
 View View::background(View decoration) const
 {
-    return View(std::make_shared<DecorationNode>(*this, std::move(decoration), true));
-}
-
-View View::overlay(View decoration) const
-{
-    return View(std::make_shared<DecorationNode>(*this, std::move(decoration), false));
+    return View(std::make_shared<BackgroundNode>(*this, std::move(decoration)));
 }
 
 View View::foregroundColor(Color color) const
 {
     return drawnWith(*this, "foregroundColor", [color](PaintContext& context, const LaidOut& laidOut) {
-        const auto outer = std::exchange(context.foreground, color);
-        paintChildren(context, laidOut);
-        context.foreground = outer;
+        PaintContext inner{context.painter, context.scheme, color};
+        paintChildren(inner, laidOut);
     });
 }
 

@@ -10,24 +10,19 @@ namespace ui {
 template <class Derived>
 class ContentModifier : public ViewNode {
 public:
-    explicit ContentModifier(View content) : content_(std::move(content)) {}
+    explicit ContentModifier(View content) : ViewNode({std::move(content)}) {}
 
-    std::vector<View> children() const override { return {content_}; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
-        return layout.sizeOf(content_, proposal);
+        return layout.sizeOf(content(), proposal);
     }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
+    const View& content() const { return children().front(); }
+
+protected:
+    std::shared_ptr<ViewNode> copy() const override
     {
-        auto copy = std::make_shared<Derived>(static_cast<const Derived&>(*this));
-        copy->content_ = std::move(children.at(0));
-        return copy;
+        return std::make_shared<Derived>(static_cast<const Derived&>(*this));
     }
-
-    const View& content() const { return content_; }
-
-private:
-    View content_;
 };
 
 } // namespace ui

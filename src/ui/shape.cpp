@@ -242,14 +242,9 @@ QBrush brushFor(const Paint& paint, const QRectF& bounds, ColorScheme scheme)
     if (const Color* colour = std::get_if<Color>(&paint))
         return QBrush(colour->resolve(scheme));
     const LinearGradient& gradient = std::get<LinearGradient>(paint);
-    if (gradient.stops.empty())
-        return {};
-    if (gradient.stops.size() == 1)
-        return QBrush(gradient.stops.front().resolve(scheme));
     QLinearGradient linear(bounds.topLeft(), bounds.bottomRight());
-    const double last = double(gradient.stops.size() - 1);
-    for (size_t i = 0; i < gradient.stops.size(); ++i)
-        linear.setColorAt(double(i) / last, gradient.stops[i].resolve(scheme));
+    linear.setColorAt(0, gradient.start.resolve(scheme));
+    linear.setColorAt(1, gradient.end.resolve(scheme));
     return QBrush(linear);
 }
 

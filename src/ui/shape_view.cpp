@@ -3,25 +3,15 @@
 #include "ui/layout.h"
 
 namespace ui {
-namespace {
 
-class ShapeNode final : public ViewNode {
+class ShapeView::Node final : public ViewNode {
 public:
-    ShapeNode(Shape shape, std::optional<Paint> fill, std::optional<Paint> stroke, StrokeStyle style, double trimFrom,
-              double trimTo)
-        : shape_(shape), fill_(std::move(fill)), stroke_(std::move(stroke)), style_(style), trimFrom_(trimFrom),
-          trimTo_(trimTo)
-    {
-    }
+    explicit Node(ShapeView view) : view_(std::move(view)) {}
 
     std::string_view kind() const override
     {
-        switch (shape_.kind) {
-        case ShapeKind::Circle: return "Circle";
-        case ShapeKind::Capsule: return "Capsule";
-        case ShapeKind::RoundedRectangle: return "RoundedRectangle";
-        }
-        return "Shape";
+        constexpr std::string_view names[] = {"Circle", "Capsule", "RoundedRectangle"};
+        return names[int(view_.shape_.kind)];
     }
 
     // Shapes have no size of their own: they take the offer, and a conventional 10 when asked
@@ -33,25 +23,21 @@ public:
 
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
-        if (fill_)
-            fillShape(context.painter, shape_, laidOut.frame, *fill_, context.scheme);
-        if (stroke_)
-            strokeShape(context.painter, shape_, laidOut.frame, *stroke_, style_, context.scheme, trimFrom_, trimTo_);
+        const ShapeView& v = view_;
+        if (v.fill_)
+            fillShape(context.painter, v.shape_, laidOut.frame, *v.fill_, context.scheme);
+        if (v.stroke_)
+            strokeShape(context.painter, v.shape_, laidOut.frame, *v.stroke_, v.style_, context.scheme, v.trimFrom_,
+                        v.trimTo_);
     }
 
 private:
-    Shape shape_;
-    std::optional<Paint> fill_;
-    std::optional<Paint> stroke_;
-    StrokeStyle style_;
-    double trimFrom_, trimTo_;
+    ShapeView view_;
 };
-
-} // namespace
 
 ShapeView::operator View() const
 {
-    return View(std::make_shared<ShapeNode>(shape_, fill_, stroke_, style_, trimFrom_, trimTo_));
+    return View(std::make_shared<Node>(*this));
 }
 
 } // namespace ui

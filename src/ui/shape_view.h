@@ -18,6 +18,8 @@ public:
     operator View() const; // NOLINT: a shape is a view wherever one is expected
 
 private:
+    class Node;
+
     Shape shape_;
     std::optional<Paint> fill_;
     std::optional<Paint> stroke_;

@@ -18,21 +18,16 @@ enum class Axis { Horizontal, Vertical };
 class StackNode final : public ViewNode {
 public:
     StackNode(Axis axis, Alignment alignment, double spacing, std::vector<View> children)
-        : axis_(axis), alignment_(alignment), spacing_(spacing), children_(std::move(children))
+        : ViewNode(std::move(children)), axis_(axis), alignment_(alignment), spacing_(spacing)
     {
     }
 
     std::string_view kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
-    std::vector<View> children() const override { return children_; }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return std::make_shared<StackNode>(axis_, alignment_, spacing_, std::move(children));
-    }
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         const auto sizes = childSizes(proposal, layout);
-        double main = spacing_ * double(std::max<std::size_t>(children_.size(), 1) - 1);
+        double main = spacing_ * double(std::max<std::size_t>(children().size(), 1) - 1);
         double cross = 0;
         for (const QSizeF& size : sizes) {
             main += mainOf(size);
@@ -43,7 +38,7 @@ public:
 
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
-        const auto sizes = childSizes(proposalFor(frame), layout);
+        const auto sizes = childSizes({frame.width(), frame.height()}, layout);
         std::vector<QRectF> frames;
         double position = mainOf(frame.topLeft());
         const double crossStart = crossOf(frame.topLeft());
@@ -63,38 +58,38 @@ private:
     // 2. Rank the other children from least to most flexible: how much they grow between a
     //    proposal of zero and an unbounded one on the main axis.
     // 3. In that order, offer each an equal share of what is left, and take off what it takes.
-    // 4. The spacers share what remains, each at least its minimum.
+    // 4. The spacers share what remains equally, on top of their minimums.
     // Sizes come back in declaration order, which is the order of placement. With no main
     // length on offer, every child is asked for its ideal length.
     std::vector<QSizeF> childSizes(const ProposedSize& proposal, Layout& layout) const
     {
         const std::optional<double> crossOffer = axis_ == Axis::Vertical ? proposal.width : proposal.height;
         const std::optional<double> mainOffer = axis_ == Axis::Vertical ? proposal.height : proposal.width;
-        std::vector<QSizeF> sizes(children_.size());
+        std::vector<QSizeF> sizes(children().size());
         // A spacer fills the main axis only: it never makes the stack thicker.
         const auto sizeOf = [&](std::size_t i, std::optional<double> main) {
-            const QSizeF size = layout.sizeOf(children_[i], make(main, crossOffer));
-            return children_[i].node().isSpacer() ? make(mainOf(size), 0.0) : size;
+            const QSizeF size = layout.sizeOf(children()[i], make(main, crossOffer));
+            return children()[i].node().isSpacer() ? make(mainOf(size), 0.0) : size;
         };
         if (!mainOffer) {
-            for (std::size_t i = 0; i < children_.size(); ++i)
+            for (std::size_t i = 0; i < children().size(); ++i)
                 sizes[i] = sizeOf(i, std::nullopt);
             return sizes;
         }
 
-        double remaining = *mainOffer - spacing_ * double(std::max<std::size_t>(children_.size(), 1) - 1);
+        double remaining = *mainOffer - spacing_ * double(std::max<std::size_t>(children().size(), 1) - 1);
         std::vector<std::size_t> others;
         std::vector<std::size_t> spacers;
-        std::vector<double> flexibility(children_.size());
-        for (std::size_t i = 0; i < children_.size(); ++i) {
-            if (children_[i].node().isSpacer()) {
+        std::vector<double> flexibility(children().size());
+        for (std::size_t i = 0; i < children().size(); ++i) {
+            if (children()[i].node().isSpacer()) {
                 spacers.push_back(i);
-                remaining -= mainOf(sizeOf(i, std::nullopt));
+                remaining -= spacerMinimum;
                 continue;
             }
             others.push_back(i);
-            const double least = mainOf(layout.sizeOf(children_[i], make(0.0, crossOffer)));
-            const double most = mainOf(layout.sizeOf(children_[i], make(unbounded, crossOffer)));
+            const double least = mainOf(layout.sizeOf(children()[i], make(0.0, crossOffer)));
+            const double most = mainOf(layout.sizeOf(children()[i], make(unbounded, crossOffer)));
             flexibility[i] = most - least;
         }
         std::stable_sort(others.begin(), others.end(),
@@ -105,17 +100,10 @@ private:
             sizes[i] = sizeOf(i, std::max(0.0, remaining / double(others.size() - placed)));
             remaining -= mainOf(sizes[i]);
         }
-        for (std::size_t placed = 0; placed < spacers.size(); ++placed) {
-            const std::size_t i = spacers[placed];
-            const double minimum = mainOf(sizeOf(i, std::nullopt));
-            const double left = double(spacers.size() - placed);
-            sizes[i] = sizeOf(i, std::max(0.0, (remaining + minimum * left) / left));
-            remaining -= mainOf(sizes[i]) - minimum;
-        }
+        for (const std::size_t i : spacers)
+            sizes[i] = sizeOf(i, spacerMinimum + std::max(0.0, remaining / double(spacers.size())));
         return sizes;
     }
-
-    ProposedSize proposalFor(const QRectF& frame) const { return {frame.width(), frame.height()}; }
 
     double mainOf(QSizeF size) const { return axis_ == Axis::Vertical ? size.height() : size.width(); }
     double crossOf(QSizeF size) const { return axis_ == Axis::Vertical ? size.width() : size.height(); }
@@ -130,42 +118,35 @@ private:
         return axis_ == Axis::Vertical ? ProposedSize{cross, main} : ProposedSize{main, cross};
     }
 
+    std::shared_ptr<ViewNode> copy() const override { return std::make_shared<StackNode>(*this); }
+
     Axis axis_;
     Alignment alignment_;
     double spacing_;
-    std::vector<View> children_;
 };
 
 class ZStackNode final : public ViewNode {
 public:
-    explicit ZStackNode(std::vector<View> children) : children_(std::move(children)) {}
+    explicit ZStackNode(std::vector<View> children) : ViewNode(std::move(children)) {}
 
     std::string_view kind() const override { return "ZStack"; }
-    std::vector<View> children() const override { return children_; }
-    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const override
-    {
-        return std::make_shared<ZStackNode>(std::move(children));
-    }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         QSizeF size(0, 0);
-        for (const auto& child : children_)
+        for (const auto& child : children())
             size = size.expandedTo(layout.sizeOf(child, proposal));
         return size;
     }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout& layout) const override
     {
         std::vector<QRectF> frames;
-        for (const auto& child : children_) {
-            QRectF placed(QPointF(), layout.sizeOf(child, {frame.width(), frame.height()}));
-            placed.moveCenter(frame.center());
-            frames.push_back(placed);
-        }
+        for (const auto& child : children())
+            frames.push_back(centred(layout.sizeOf(child, {frame.width(), frame.height()}), frame));
         return frames;
     }
 
 private:
-    std::vector<View> children_;
+    std::shared_ptr<ViewNode> copy() const override { return std::make_shared<ZStackNode>(*this); }
 };
 
 // Takes what is offered, at least its minimum; asked for its ideal, just the minimum.

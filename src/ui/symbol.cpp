@@ -82,16 +82,6 @@ std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn)
     return measured(glyph, quarterTurn);
 }
 
-QSizeF symbolSize(const Symbol& symbol, qreal pixelSize)
-{
-    return symbol.box * pixelSize;
-}
-
-QRectF symbolInk(const Symbol& symbol, qreal pixelSize)
-{
-    return QRectF(symbol.ink.topLeft() * pixelSize, symbol.ink.size() * pixelSize);
-}
-
 void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, const QColor& color)
 {
     const qreal scale =

@@ -31,8 +31,11 @@ struct Symbol {
 std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn);
 
 // The symbol's box, and its ink within that box, when drawn with the font at `pixelSize`.
-QSizeF symbolSize(const Symbol& symbol, qreal pixelSize);
-QRectF symbolInk(const Symbol& symbol, qreal pixelSize);
+inline QSizeF symbolSize(const Symbol& symbol, qreal pixelSize) { return symbol.box * pixelSize; }
+inline QRectF symbolInk(const Symbol& symbol, qreal pixelSize)
+{
+    return {symbol.ink.topLeft() * pixelSize, symbol.ink.size() * pixelSize};
+}
 
 // Draws the symbol centred in `box`, its own box scaled to fit inside. Glyphs start on whole
 // pixels, so the ink can sit up to half a pixel off unless the box's centre is whole and the

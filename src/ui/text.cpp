@@ -1,14 +1,12 @@
 #include "ui/text.h"
 
 #include "ui/layout.h"
-#include "ui/text_measure.h"
 
 namespace ui {
-namespace {
 
-class TextNode final : public ViewNode {
+class Text::Node final : public ViewNode {
 public:
-    TextNode(TextRequest request, std::optional<Color> color) : request_(std::move(request)), color_(color) {}
+    explicit Node(Text text) : text_(std::move(text)) {}
 
     std::string_view kind() const override { return "Text"; }
 
@@ -22,8 +20,8 @@ public:
         const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
         QPainter& painter = context.painter;
         painter.save();
-        painter.setFont(request_.font.qfont());
-        painter.setPen(color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
+        painter.setFont(text_.request_.font.qfont());
+        painter.setPen(text_.color_.value_or(context.foreground).resolve(context.scheme));
         painter.translate(laidOut.frame.topLeft());
         painter.scale(measured.scale, measured.scale);
         for (std::size_t i = 0; i < measured.lines.size(); ++i)
@@ -35,10 +33,7 @@ public:
     void describeTraits(ViewTraits& traits, const LaidOut& laidOut) const override
     {
         const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
-        QStringList lines;
-        for (const auto& line : measured.lines)
-            lines << line;
-        traits.label = lines.join(QLatin1Char('\n')).toStdString();
+        traits.label = QStringList(measured.lines.begin(), measured.lines.end()).join(QLatin1Char('\n')).toStdString();
     }
 
 private:
@@ -48,57 +43,47 @@ private:
         const auto offer = [](std::optional<double> length) {
             return length ? std::optional(std::ceil(*length * 100) / 100) : std::nullopt;
         };
-        TextRequest request = request_;
+        TextRequest request = text_.request_;
         request.width = offer(proposal.width);
         request.height = offer(proposal.height);
         return measureText(request);
     }
 
-    TextRequest request_; // without the offer
-    std::optional<Color> color_;
+    Text text_;
 };
 
-class SymbolNode final : public ViewNode {
+class Image::Node final : public ViewNode {
 public:
-    SymbolNode(std::optional<Symbol> symbol, std::string name, Font font, std::optional<Color> color)
-        : name_(std::move(name)), symbol_(symbol), font_(font), color_(color)
-    {
-    }
+    explicit Node(Image image) : image_(std::move(image)) {}
 
     std::string_view kind() const override { return "Image"; }
 
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override
     {
-        return symbol_ ? symbolSize(*symbol_, font_.size) : QSizeF(0, 0);
+        return image_.symbol_ ? symbolSize(*image_.symbol_, image_.font_.size) : QSizeF(0, 0);
     }
 
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
-        if (symbol_)
-            drawSymbol(context.painter, *symbol_, laidOut.frame,
-                       color_.value_or(context.foregroundOr(Color::primary())).resolve(context.scheme));
+        if (image_.symbol_)
+            drawSymbol(context.painter, *image_.symbol_, laidOut.frame,
+                       image_.color_.value_or(context.foreground).resolve(context.scheme));
     }
 
-    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.label = name_; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.label = image_.name_; }
 
 private:
-    std::string name_;
-    std::optional<Symbol> symbol_;
-    Font font_;
-    std::optional<Color> color_;
+    Image image_;
 };
-
-} // namespace
 
 Text::operator View() const
 {
-    return View(std::make_shared<TextNode>(
-        TextRequest{QString::fromStdString(string_), font_, lineLimit_, minimumScaleFactor_, {}, {}}, color_));
+    return View(std::make_shared<Node>(*this));
 }
 
 Image::operator View() const
 {
-    return View(std::make_shared<SymbolNode>(symbol_, name_, font_, color_));
+    return View(std::make_shared<Node>(*this));
 }
 
 } // namespace ui

@@ -11,21 +11,20 @@ namespace ui {
 // A string in the system font. Set its look with the chained calls, then use it as a View.
 class Text {
 public:
-    explicit Text(std::string string) : string_(std::move(string)) {}
+    explicit Text(const std::string& string) { request_.text = QString::fromStdString(string); }
 
-    Text& font(Font font) { font_ = font; return *this; }
+    Text& font(Font font) { request_.font = font; return *this; }
     Text& foregroundColor(Color color) { color_ = color; return *this; }
-    Text& lineLimit(int lines) { lineLimit_ = lines; return *this; }
-    Text& minimumScaleFactor(double factor) { minimumScaleFactor_ = factor; return *this; }
+    Text& lineLimit(int lines) { request_.lineLimit = lines; return *this; }
+    Text& minimumScaleFactor(double factor) { request_.minimumScaleFactor = factor; return *this; }
 
     operator View() const; // NOLINT: a text is a view wherever one is expected
 
 private:
-    std::string string_;
-    Font font_;
+    class Node;
+
+    TextRequest request_; // without the offer, which layout adds
     std::optional<Color> color_;
-    int lineLimit_ = 0;
-    double minimumScaleFactor_ = 1;
 };
 
 // A symbol sized by a font; no symbol draws nothing. `name` is what describes it.
@@ -39,6 +38,8 @@ public:
     operator View() const; // NOLINT: an image is a view wherever one is expected
 
 private:
+    class Node;
+
     std::optional<Symbol> symbol_;
     std::string name_;
     Font font_;

@@ -48,9 +48,11 @@ void ViewNode::paint(PaintContext& context, const LaidOut& laidOut) const
     paintChildren(context, laidOut);
 }
 
-std::shared_ptr<const ViewNode> ViewNode::withChildren(std::vector<View>) const
+std::shared_ptr<const ViewNode> ViewNode::withChildren(std::vector<View> children) const
 {
-    return nullptr;
+    const auto node = copy();
+    node->children_ = std::move(children);
+    return node;
 }
 
 } // namespace ui

@@ -82,17 +82,15 @@ public:
     explicit View(std::shared_ptr<const ViewNode> node) : node_(std::move(node)) {}
 
     const ViewNode& node() const { return *node_; }
-    const std::shared_ptr<const ViewNode>& shared() const { return node_; }
 
     View padding(double length) const { return padding(edges::all, length); }
     View padding(Edges edges, double length) const;
-    // A fixed frame; an absent length leaves that axis to the content. Content is centred.
-    View frame(std::optional<double> width, std::optional<double> height) const;
+    // A fixed frame, the content centred in it.
+    View frame(double width, double height) const;
     // Asks the content for its ideal length on the chosen axes, whatever the parent offers.
     View fixedSize(bool horizontal, bool vertical) const;
-    // Drawn behind or over this view, given exactly its size; never changes the layout.
+    // Drawn behind this view, given exactly its size; never changes the layout.
     View background(View decoration) const;
-    View overlay(View decoration) const;
     // Drawing effects: none of them moves a neighbour.
     View shadow(Color color, double radius, double x = 0, double y = 0) const;
     View blur(double radius) const;
@@ -108,8 +106,7 @@ private:
     std::shared_ptr<const ViewNode> node_;
 };
 
-// What a view means to the host besides its size and ink. Each kind of view fills in what it
-// has; what a screen reader needs (a role, a value) joins these.
+// What a view means to the host besides its size and ink. Each kind of view fills in what it has.
 struct ViewTraits {
     std::string label;                    // what it reads as: a text as laid out, a symbol's name
     std::optional<StateKey> pressedState; // a button: the flag the host sets while it is pressed
@@ -120,11 +117,12 @@ struct ViewTraits {
 // What every kind of view does. Layout is pure; painting reads only what layout produced.
 class ViewNode {
 public:
+    explicit ViewNode(std::vector<View> children = {}) : children_(std::move(children)) {}
     virtual ~ViewNode() = default;
 
     // A short name, a literal: with the child's index it keys view state, and tests find views by it.
     virtual std::string_view kind() const = 0;
-    virtual std::vector<View> children() const { return {}; }
+    const std::vector<View>& children() const { return children_; }
 
     // The size this view takes for a proposal.
     virtual QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const = 0;
@@ -140,9 +138,16 @@ public:
     // Views that build their body from view state are expanded before layout.
     virtual std::optional<View> resolve(ResolveContext&) const { return std::nullopt; }
     // The same view over other children: how the resolving pass rebuilds a tree.
-    virtual std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const;
+    std::shared_ptr<const ViewNode> withChildren(std::vector<View> children) const;
     // Spacers yield to every other child of a stack.
     virtual bool isSpacer() const { return false; }
+
+protected:
+    // A copy of this node to give other children; views without children are never copied.
+    virtual std::shared_ptr<ViewNode> copy() const { return nullptr; }
+
+private:
+    std::vector<View> children_;
 };
 
 } // namespace ui

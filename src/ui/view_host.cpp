@@ -37,46 +37,48 @@ std::optional<ViewTraits> buttonAt(const LaidOut& node, QPointF point)
 
 ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
 
-void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal devicePixelRatio, double now)
+void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double now)
 {
     beginTextFrame();
     store_->now = now;
     store_->beginPass();
-    const View root = resolveTree(body_(scheme), *store_, now);
+    const View root = resolveTree(body_(scheme), *store_, {}, now);
     store_->endPass();
 
     Layout layout;
     tree_ = layOut(root, size, layout);
-    paint(painter, scheme, devicePixelRatio, now);
+    paint(painter, scheme);
 }
 
-bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
+bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, double now)
 {
     store_->now = now;
     for (const StateKey& key : store_->animatingKeys(now)) {
         LaidOut* node = nodeAt(tree_, key.place);
         if (!node)
             return false;
-        const auto rebuilt = rebuildStateful(*node, *store_, now);
-        if (!rebuilt)
+        // The stateful view that built the moving body builds it again.
+        const auto source = node->traits().builtBy;
+        if (!source)
             return false;
+        const View rebuilt = resolveTree(*source, *store_, key.place, now);
         Layout layout;
         const ProposedSize proposal{node->frame.width(), node->frame.height()};
-        if (layout.sizeOf(*rebuilt, proposal) != node->frame.size())
+        if (layout.sizeOf(rebuilt, proposal) != node->frame.size())
             return false;
-        *node = layout.place(*rebuilt, node->frame, key.place);
+        *node = layout.place(rebuilt, node->frame, key.place);
     }
     // The extents above the rebuilt views still hold: their frames did not change.
-    paint(painter, scheme, devicePixelRatio, now);
+    paint(painter, scheme);
     return true;
 }
 
-void ViewHost::paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now)
+void ViewHost::paint(QPainter& painter, ColorScheme scheme)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    PaintContext context{painter, scheme, devicePixelRatio, std::nullopt, now};
+    PaintContext context{painter, scheme};
     paintTree(context, tree_);
 
     std::unordered_set<ViewPath, KeyHash> present;
@@ -159,18 +161,8 @@ QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorS
     image.fill(Qt::transparent);
     QPainter painter(&image);
     ViewHost host(body);
-    host.render(painter, size, scheme, scale, 0);
+    host.render(painter, size, scheme, 0);
     return image;
-}
-
-LaidOut laidOutTree(const ViewHost::Body& body, QSizeF size, ColorScheme scheme)
-{
-    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&scratch);
-    painter.setClipRect(QRectF(0, 0, 0, 0)); // only the layout is wanted
-    ViewHost host(body);
-    host.render(painter, size, scheme, 1, 0);
-    return host.laidOut();
 }
 
 } // namespace ui

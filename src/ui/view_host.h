@@ -23,12 +23,12 @@ public:
     explicit ViewHost(Body body);
 
     // Resolves, lays out in `size` (points) and paints with `painter`, whose unit is a point.
-    void render(QPainter& painter, QSizeF size, ColorScheme scheme, qreal devicePixelRatio, double now);
+    void render(QPainter& painter, QSizeF size, ColorScheme scheme, double now);
 
     // An animation frame: builds again only the views whose animations move, in the places the
     // last render gave them, then paints. False, painting nothing, when a moving view would
     // change its size: then a full render is due.
-    bool renderAnimationFrame(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now);
+    bool renderAnimationFrame(QPainter& painter, ColorScheme scheme, double now);
 
     // The last render's layout, for tests.
     const LaidOut& laidOut() const { return tree_; }
@@ -49,7 +49,7 @@ public:
     void setInvalidate(std::function<void()> invalidate) { store_->invalidate = std::move(invalidate); }
 
 private:
-    void paint(QPainter& painter, ColorScheme scheme, qreal devicePixelRatio, double now);
+    void paint(QPainter& painter, ColorScheme scheme);
     void runAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present);
 
     Body body_;
@@ -61,8 +61,5 @@ private:
 
 // The view drawn into an image of `size` points at `scale` device pixels per point.
 QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorScheme scheme);
-
-// The view laid out in `size`, as a host's first render places it.
-LaidOut laidOutTree(const ViewHost::Body& body, QSizeF size, ColorScheme scheme = ColorScheme::Light);
 
 } // namespace ui

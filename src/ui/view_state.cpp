@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace ui {
 
@@ -12,73 +13,56 @@ void ViewStateStore::endPass()
     std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); });
 }
 
+namespace {
+
+// The animated values a piece of view state holds: one, a keyed group, or none.
+std::span<const AnimatedValue> animatedValues(const std::any& value)
+{
+    if (const auto* animated = std::any_cast<AnimatedValue>(&value))
+        return {animated, 1};
+    if (const auto* keyed = std::any_cast<KeyedAnimation>(&value))
+        return keyed->values;
+    return {};
+}
+
+} // namespace
+
 std::vector<StateKey> ViewStateStore::animatingKeys(double now) const
 {
     std::vector<StateKey> keys;
-    for (const auto& [key, value] : entries_) {
-        bool moving = false;
-        if (const auto* animated = std::any_cast<AnimatedValue>(&value))
-            moving = animated->isAnimating(now);
-        else if (const auto* keyed = std::any_cast<KeyedAnimation>(&value))
-            moving = std::any_of(keyed->values.begin(), keyed->values.end(),
-                                 [now](const AnimatedValue& animated) { return animated.isAnimating(now); });
-        if (moving)
+    for (const auto& [key, value] : entries_)
+        if (std::ranges::any_of(animatedValues(value), [now](const auto& animated) { return animated.isAnimating(now); }))
             keys.push_back(key);
-    }
     return keys;
 }
 
 double ViewStateStore::speed(const StateKey& key, double now) const
 {
-    const auto entry = entries_.find(key);
-    if (entry == entries_.end())
-        return 0;
-    if (const auto* animated = std::any_cast<AnimatedValue>(&entry->second))
-        return std::abs(animated->velocity(now));
     double fastest = 0;
-    if (const auto* keyed = std::any_cast<KeyedAnimation>(&entry->second))
-        for (const auto& value : keyed->values)
-            fastest = std::max(fastest, std::abs(value.velocity(now)));
+    if (const auto entry = entries_.find(key); entry != entries_.end())
+        for (const AnimatedValue& animated : animatedValues(entry->second))
+            fastest = std::max(fastest, std::abs(animated.velocity(now)));
     return fastest;
 }
 
 namespace {
 
-// Stands where a stateful view stood, with the body it built for this render, and the view
-// that built it, so that an animation frame can build that body alone again.
+// Stands where a stateful view stood, with the body it built for this render and what that
+// body means to the host, the view that built it included, so that an animation frame can
+// build that body alone again.
 class ResolvedNode final : public ContentModifier<ResolvedNode> {
 public:
-    ResolvedNode(std::string_view kind, View body, View source)
-        : ContentModifier(std::move(body)), kind_(kind), source_(std::move(source))
+    ResolvedNode(std::string_view kind, View body, ViewTraits traits)
+        : ContentModifier(std::move(body)), kind_(kind), traits_(std::move(traits))
     {
     }
 
     std::string_view kind() const override { return kind_; }
-    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.builtBy = source_; }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits = traits_; }
 
 private:
     std::string_view kind_;
-    View source_;
-};
-
-// A button's styled body, with what the host needs to press it.
-class PressableNode final : public ContentModifier<PressableNode> {
-public:
-    PressableNode(View body, StateKey pressedKey, std::function<void()> action)
-        : ContentModifier(std::move(body)), pressedKey_(std::move(pressedKey)), action_(std::move(action))
-    {
-    }
-
-    std::string_view kind() const override { return "pressable"; }
-    void describeTraits(ViewTraits& traits, const LaidOut&) const override
-    {
-        traits.pressedState = pressedKey_;
-        traits.action = action_;
-    }
-
-private:
-    StateKey pressedKey_;
-    std::function<void()> action_;
+    ViewTraits traits_;
 };
 
 class StatefulNode final : public ViewNode, public std::enable_shared_from_this<StatefulNode> {
@@ -92,31 +76,15 @@ public:
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; } // resolved before layout
     std::optional<View> resolve(ResolveContext& context) const override
     {
-        return View(std::make_shared<ResolvedNode>(kind_, body_(context), View(shared_from_this())));
+        View body = body_(context);
+        context.traits.builtBy = View(shared_from_this());
+        return View(std::make_shared<ResolvedNode>(kind_, std::move(body), std::move(context.traits)));
     }
 
 private:
     std::string_view kind_;
     std::function<View(ResolveContext&)> body_;
 };
-
-View resolveAt(const View& view, ViewStateStore& store, const ViewPath& path, double now)
-{
-    ResolveContext context{store, path, now};
-    const View replaced = view.node().resolve(context).value_or(view);
-    const auto children = replaced.node().children();
-    if (children.empty())
-        return replaced;
-    std::vector<View> resolved;
-    bool changed = false;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        resolved.push_back(resolveAt(children[i], store, path.child(i, children[i].node().kind()), now));
-        changed = changed || resolved.back().shared() != children[i].shared();
-    }
-    if (!changed)
-        return replaced;
-    return View(replaced.node().withChildren(std::move(resolved)));
-}
 
 } // namespace
 
@@ -130,12 +98,8 @@ View Animated(double key, Animation animation, std::vector<double> targets,
 {
     return Stateful("animated", [=](ResolveContext& context) {
         auto& state = context.state("values", KeyedAnimation{key, {}});
-        if (state.values.size() != targets.size()) {
-            state.values.assign(targets.size(), AnimatedValue());
-            for (std::size_t i = 0; i < targets.size(); ++i)
-                state.values[i] = AnimatedValue(targets[i]);
-            state.key = key;
-        }
+        if (state.values.size() != targets.size())
+            state.values = std::vector<AnimatedValue>(targets.begin(), targets.end());
         const bool keyChanged = state.key != key;
         state.key = key;
         std::vector<double> shown;
@@ -153,22 +117,28 @@ View Animated(double key, Animation animation, std::vector<double> targets,
 View Button(std::function<void()> action, View label, ButtonStyle style)
 {
     return Stateful("Button", [=](ResolveContext& context) {
-        const bool isPressed = context.state("pressed", false);
-        return View(std::make_shared<PressableNode>(style(label, isPressed), context.key("pressed"), action));
+        context.traits.pressedState = context.key("pressed");
+        context.traits.action = action;
+        return style(label, context.state("pressed", false));
     });
 }
 
-View resolveTree(const View& root, ViewStateStore& store, double now)
+View resolveTree(const View& view, ViewStateStore& store, const ViewPath& path, double now)
 {
-    return resolveAt(root, store, {}, now);
-}
-
-std::optional<View> rebuildStateful(const LaidOut& laidOut, ViewStateStore& store, double now)
-{
-    const auto source = laidOut.traits().builtBy;
-    if (!source)
-        return std::nullopt;
-    return resolveAt(*source, store, laidOut.path, now);
+    ResolveContext context{store, path, now, {}};
+    const View replaced = view.node().resolve(context).value_or(view);
+    const auto& children = replaced.node().children();
+    if (children.empty())
+        return replaced;
+    std::vector<View> resolved;
+    bool changed = false;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        resolved.push_back(resolveTree(children[i], store, path.child(i, children[i].node().kind()), now));
+        changed = changed || &resolved.back().node() != &children[i].node();
+    }
+    if (!changed)
+        return replaced;
+    return View(replaced.node().withChildren(std::move(resolved)));
 }
 
 } // namespace ui

@@ -11,8 +11,6 @@
 
 namespace ui {
 
-struct LaidOut;
-
 // View-local state, kept across renders by the view's place in the tree and dropped when that
 // place is gone. Actions that outlive a render hold it weakly.
 class ViewStateStore : public std::enable_shared_from_this<ViewStateStore> {
@@ -63,11 +61,13 @@ struct KeyedAnimation {
     std::vector<AnimatedValue> values;
 };
 
-// What a view's body is built with: its state and the time.
+// What a view's body is built with: its state and the time. The body may say what it means to
+// the host besides (a button: what pressing it needs).
 struct ResolveContext {
     ViewStateStore& store;
     ViewPath place;
     double now = 0;
+    ViewTraits traits;
 
     StateKey key(Literal name) const { return {place, name.text}; }
     template <class T>
@@ -91,11 +91,7 @@ using ButtonStyle = std::function<View(View label, bool isPressed)>;
 // Runs `action` on the UI thread when a press on it is released over it.
 View Button(std::function<void()> action, View label, ButtonStyle style);
 
-// Expands the stateful views of a tree into their bodies for this render.
-View resolveTree(const View& root, ViewStateStore& store, double now);
-
-// Builds again the body of a stateful view that an earlier resolve expanded, laid out as
-// `laidOut`; none when it is no such view.
-std::optional<View> rebuildStateful(const LaidOut& laidOut, ViewStateStore& store, double now);
+// Expands the stateful views of the tree that stands at `place` into their bodies for this render.
+View resolveTree(const View& view, ViewStateStore& store, const ViewPath& place, double now);
 
 } // namespace ui

@@ -54,7 +54,7 @@ View header(const monitor::BatteryMonitor& m, ColorScheme scheme)
 View cardBackground(double radius, Color fill, Color edge)
 {
     return ZStack({RoundedRectangle(radius).fill(fill),
-                   RoundedRectangle(radius).stroke(LinearGradient{{edge, Color::clear()}}, {1})});
+                   RoundedRectangle(radius).stroke(LinearGradient{edge, Color::clear()}, {1})});
 }
 
 View mainCard(const monitor::BatteryMonitor& m, ColorScheme scheme)

@@ -16,12 +16,12 @@ using namespace ui;
 LinearGradient batteryColorGradient(std::int64_t percentage, bool isCharging)
 {
     if (isCharging)
-        return {{Color::srgb(0, 0.75, 0.55), Color::srgb(0, 0.95, 0.75)}};
+        return {Color::srgb(0, 0.75, 0.55), Color::srgb(0, 0.95, 0.75)};
     if (percentage <= 20)
-        return {{Color::srgb(0.85, 0.15, 0.2), Color::srgb(0.98, 0.35, 0.4)}};
+        return {Color::srgb(0.85, 0.15, 0.2), Color::srgb(0.98, 0.35, 0.4)};
     if (percentage <= 50)
-        return {{Color::srgb(0.9, 0.55, 0.1), Color::srgb(0.98, 0.7, 0.2)}};
-    return {{Color::srgb(0.15, 0.7, 0.3), Color::srgb(0.3, 0.9, 0.45)}};
+        return {Color::srgb(0.9, 0.55, 0.1), Color::srgb(0.98, 0.7, 0.2)};
+    return {Color::srgb(0.15, 0.7, 0.3), Color::srgb(0.3, 0.9, 0.45)};
 }
 
 namespace {
@@ -42,13 +42,13 @@ View arc(double fraction, const LinearGradient& gradient)
 // The arc's end and colours move together on a spring when, and only when, the level changes.
 View progressArc(std::int64_t percentage, double fraction, const LinearGradient& gradient)
 {
-    const auto first = components(gradient.stops.at(0));
-    const auto second = components(gradient.stops.at(1));
+    const auto first = components(gradient.start);
+    const auto second = components(gradient.end);
     return Animated(double(percentage), Animation::spring(0.8, 0.8),
                     {fraction, first[0], first[1], first[2], second[0], second[1], second[2]},
                     [](const std::vector<double>& shown) {
-                        const LinearGradient moving{{Color::srgb(shown[1], shown[2], shown[3]),
-                                                     Color::srgb(shown[4], shown[5], shown[6])}};
+                        const LinearGradient moving{Color::srgb(shown[1], shown[2], shown[3]),
+                                                    Color::srgb(shown[4], shown[5], shown[6])};
                         return arc(shown[0], moving).rotationEffect(-90);
                     });
 }

@@ -13,9 +13,8 @@ View DetailRowView(const std::string& icon, const std::string& title, const std:
                    ColorScheme colorScheme)
 {
     const View tile = ZStack({
-        View(RoundedRectangle(8).fill(color.opacity(0.12)))
-            .frame(26, 26)
-            .overlay(RoundedRectangle(8).stroke(color.opacity(0.2), {1})),
+        ZStack({RoundedRectangle(8).fill(color.opacity(0.12)), RoundedRectangle(8).stroke(color.opacity(0.2), {1})})
+            .frame(26, 26),
         View(systemImage(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2, 0, 0),
     });
     const Color capsule = colorScheme == ColorScheme::Dark ? Color::white().opacity(0.04) : Color::black().opacity(0.02);
