@@ -148,12 +148,12 @@ TEST_F(OnPrivateBus, PortalWithoutReadOneIsAskedThroughRead)
     EXPECT_EQ(nextChange(appearance), true);
 }
 
-TEST(PanelInk, TheTrayHostsColourFirstThenWhiteOnGnomeShellsTopBarElseThePalettes)
+TEST(PanelInk, TheTrayHostsColourFirstThenWhiteOnDarkBarsByDefaultElseThePalettes)
 {
     const QColor announced(Qt::yellow);
     const QColor palette(Qt::black);
     EXPECT_EQ(platform::panelInk(announced, "GNOME", palette), announced);
-    for (const char* shell : {"GNOME", "ubuntu:GNOME", "pop:GNOME:"})
+    for (const char* shell : {"GNOME", "ubuntu:GNOME", "pop:GNOME:", "sway", "Hyprland"})
         EXPECT_EQ(platform::panelInk(std::nullopt, shell, palette), QColor(Qt::white)) << shell;
     for (const char* other : {"", "KDE", "XFCE", "GNOME-Classic:GNOME", "GNOME-Flashback:GNOME", "XGNOME", ":"})
         EXPECT_EQ(platform::panelInk(std::nullopt, other, palette), palette) << other;

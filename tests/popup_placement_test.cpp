@@ -1,3 +1,4 @@
+#include "platform/qt/compositor_work_area.h"
 #include "platform/qt/popup_window.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,27 @@ TEST(PopupPlacement, HonoursTheOtherPreferredEdges)
     EXPECT_EQ(PopupWindow::placement(QRect(600, 600, 22, 24), panel, screen, RectEdge::MaxY).bottom(), 599);
     EXPECT_EQ(PopupWindow::placement(QRect(500, 300, 22, 24), panel, screen, RectEdge::MaxX).left(), 522);
     EXPECT_EQ(PopupWindow::placement(QRect(500, 300, 22, 24), panel, screen, RectEdge::MinX).right(), 499);
+}
+
+TEST(PopupPlacement, WithoutAPlaceForTheItemAtTheFarEndOfTheBar)
+{
+    const auto opened = [](QRect available) {
+        return PopupWindow::placement(PopupWindow::barEnd(screen, available), panel, available, RectEdge::MinY);
+    };
+    EXPECT_EQ(opened(QRect(0, 30, 1280, 770)), QRect(960, 30, 320, 480)) << "under a top bar";
+    EXPECT_EQ(opened(QRect(0, 0, 1280, 770)), QRect(960, 290, 320, 480)) << "above a bottom bar";
+    EXPECT_EQ(opened(QRect(0, 0, 1240, 800)).right(), 1239) << "beside a bar on the right";
+    EXPECT_EQ(opened(screen), QRect(960, 0, 320, 480)) << "no bar known: the top right";
+}
+
+TEST(CompositorWorkArea, TheFocusedWorkspaceLeavesOutTheBars)
+{
+    const QByteArray answer = R"([{"num": 1, "focused": false, "rect": {"x": 1280, "y": 0, "width": 1920, "height": 1080}},
+                                  {"num": 2, "focused": true, "rect": {"x": 0, "y": 30, "width": 1024, "height": 738}}])";
+    EXPECT_EQ(platform::focusedWorkspaceRect(answer), QRect(0, 30, 1024, 738));
+    for (const QByteArray& junk : {QByteArray("[]"), QByteArray("{"), QByteArray(R"([{"focused": true, "rect": 5}])"),
+                                  QByteArray(R"([{"focused": true, "rect": {"width": -1, "height": 10}}])")})
+        EXPECT_EQ(platform::focusedWorkspaceRect(junk), std::nullopt) << junk.toStdString();
 }
 
 } // namespace

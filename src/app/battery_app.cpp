@@ -44,6 +44,10 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
         std::cerr << "battery-monitor: no desktop to show the tray on; battery-monitor --status prints the status\n";
         return 1;
     }
+    // A Wayland compositor lets no client place its own windows, and the panel belongs at the
+    // bar: through XWayland, where there is one, it is an X11 popup placed where asked.
+    if (std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "xcb", 0);
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("battery-monitor"));
     application.setApplicationDisplayName(QStringLiteral("Stato Batteria"));

@@ -52,6 +52,28 @@ void drawNumber(QPainter& painter, const QString& text, const QRect& area, const
     }
 }
 
+// The ink's outline, widened by `width` pixels, in the opposite lightness: wherever the bar
+// behind the icon is, one of the two stands out from it.
+QImage rimOf(const QImage& inked, const QColor& ink, int width)
+{
+    QImage silhouette = inked;
+    {
+        QPainter tint(&silhouette);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(silhouette.rect(), ink.lightnessF() > 0.5 ? Qt::black : Qt::white);
+    }
+    QImage rim(inked.size(), QImage::Format_ARGB32_Premultiplied);
+    rim.fill(Qt::transparent);
+    QPainter painter(&rim);
+    for (int dy = -width; dy <= width; ++dy) {
+        for (int dx = -width; dx <= width; ++dx) {
+            if (dx != 0 || dy != 0)
+                painter.drawImage(dx, dy, silhouette);
+        }
+    }
+    return rim;
+}
+
 QString levelNumber(const QString& level)
 {
     QString number = level.trimmed();
@@ -72,7 +94,8 @@ QImage trayIconImage(const std::optional<ui::Symbol>& symbol, const QString& lev
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 
     const QString number = levelNumber(level);
-    const int pad = std::max(1, qRound(image.width() / 22.0));
+    const int rim = std::max(1, qRound(image.width() / 22.0));
+    const int pad = rim + std::max(1, qRound(image.width() / 22.0));
     QRect numberArea = image.rect().adjusted(pad, pad, -pad, -pad);
     if (symbol) {
         // The symbol's ink spans the width inside the padding and at most half the height; the
@@ -99,7 +122,21 @@ QImage trayIconImage(const std::optional<ui::Symbol>& symbol, const QString& lev
     }
     if (!number.isEmpty())
         drawNumber(painter, number, numberArea, ink);
-    return image;
+    painter.end();
+
+    // Hosts seldom tell what colour their bar is: a soft rim keeps the icon legible when the
+    // ink guessed for it is wrong, and is hardly seen when it is right.
+    QImage framed(image.size(), QImage::Format_ARGB32_Premultiplied);
+    framed.fill(Qt::transparent);
+    QPainter compose(&framed);
+    compose.setOpacity(0.7);
+    // The outermost pixels stay clear, as for the ink: hosts that scale the icon smear them.
+    compose.setClipRect(framed.rect().adjusted(1, 1, -1, -1));
+    compose.drawImage(0, 0, rimOf(image, ink, rim));
+    compose.setClipping(false);
+    compose.setOpacity(1);
+    compose.drawImage(0, 0, image);
+    return framed;
 }
 
 } // namespace views

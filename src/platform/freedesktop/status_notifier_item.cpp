@@ -1,7 +1,10 @@
 #include "platform/freedesktop/status_notifier_item.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
+#include <QFile>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
@@ -114,7 +117,6 @@ void StatusNotifierItem::setContent(const QImage& small, const QImage& large, co
         label_ = level;
         details_ = details;
         emit NewToolTip();
-        emit XAyatanaNewLabel(label_, labelGuide());
     } else if (details != details_) {
         details_ = details;
         emit NewToolTip();
@@ -123,7 +125,20 @@ void StatusNotifierItem::setContent(const QImage& small, const QImage& large, co
 
 void StatusNotifierItem::Activate(int x, int y)
 {
-    emit activated(QPoint(x, y));
+    emit activated(callerPointsWithinItsIcon() ? QPoint() : QPoint(x, y));
+}
+
+// waybar (as Debian ships it) sends the click's place within its icon, not on the screen: such
+// a point says nothing of where the item is.
+bool StatusNotifierItem::callerPointsWithinItsIcon() const
+{
+    if (!calledFromDBus())
+        return false;
+    const QDBusReply<uint> pid = bus_.interface()->servicePid(message().service());
+    if (!pid.isValid())
+        return false;
+    QFile command(QStringLiteral("/proc/%1/comm").arg(pid.value()));
+    return command.open(QIODevice::ReadOnly) && command.readAll().trimmed() == "waybar";
 }
 
 void StatusNotifierItem::SecondaryActivate(int x, int y)

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QImage>
 #include <QList>
@@ -51,7 +52,7 @@ namespace platform {
 // on the bus, also one that appears later. Every bus call is asynchronous, so a missing bus or
 // watcher never holds up the program. The D-Bus names of the exported members are the
 // protocol's, hence their capitals.
-class StatusNotifierItem final : public QObject {
+class StatusNotifierItem final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
     Q_PROPERTY(QString Category READ category CONSTANT)
@@ -63,8 +64,10 @@ class StatusNotifierItem final : public QObject {
     Q_PROPERTY(platform::StatusNotifierToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu CONSTANT)
     Q_PROPERTY(QDBusObjectPath Menu READ menu CONSTANT)
-    Q_PROPERTY(QString XAyatanaLabel READ label)
-    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide CONSTANT)
+    // The level is in the icon itself, as most hosts draw no label: a label too would show it
+    // twice where one is drawn. Empty, for hosts that ask.
+    Q_PROPERTY(QString XAyatanaLabel READ noLabel CONSTANT)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ noLabel CONSTANT)
 
 public:
     static constexpr auto objectPath = "/StatusNotifierItem";
@@ -77,8 +80,8 @@ public:
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
     QString serviceName() const { return serviceName_; }
 
-    // The item's picture at 22 and 44 pixels, the level (" 72%") for its label and tooltip, and
-    // more lines for the tooltip.
+    // The item's picture at 22 and 44 pixels, the level (" 72%") for its tooltip, and more lines
+    // for the tooltip.
     void setContent(const QImage& small, const QImage& large, const QString& level, const QString& details = {});
 
     QString category() const { return QStringLiteral("Hardware"); }
@@ -93,8 +96,7 @@ public:
     }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath("/NO_DBUSMENU"); }
-    QString label() const { return label_; }
-    QString labelGuide() const { return QStringLiteral(" 100%"); }
+    QString noLabel() const { return {}; }
 
 public slots:
     Q_SCRIPTABLE void Activate(int x, int y);
@@ -108,7 +110,6 @@ signals:
     // Title and status never change; the signals are there for hosts that connect to them.
     Q_SCRIPTABLE void NewTitle();
     Q_SCRIPTABLE void NewStatus(const QString& status);
-    Q_SCRIPTABLE void XAyatanaNewLabel(const QString& label, const QString& guide);
 
     // A host clicked the item at (x, y) on the screen, (0, 0) when it does not say where.
     void activated(QPoint position);
@@ -119,6 +120,7 @@ signals:
 
 private:
     void registerWithWatcher();
+    bool callerPointsWithinItsIcon() const;
 
     QString id_;
     QString title_;

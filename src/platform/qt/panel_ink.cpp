@@ -14,16 +14,18 @@ QColor panelInk(const std::optional<QColor>& trayHostForeground, std::string_vie
 {
     if (trayHostForeground)
         return *trayHostForeground;
-    bool gnomeShell = false;
+    bool darkBar = false;
     for (std::size_t start = 0; start <= currentDesktop.size();) {
         const std::size_t end = std::min(currentDesktop.find(':', start), currentDesktop.size());
         const std::string_view name = currentDesktop.substr(start, end - start);
         if (name.substr(0, 6) == "GNOME-") // Classic and Flashback: panels in the theme's colours
             return paletteText;
-        gnomeShell = gnomeShell || name == "GNOME";
+        // GNOME Shell's top bar is black; sway's bars (swaybar, waybar) and Hyprland's waybar
+        // are dark by default.
+        darkBar = darkBar || name == "GNOME" || name == "sway" || name == "Hyprland";
         start = end + 1;
     }
-    return gnomeShell ? QColor(Qt::white) : paletteText;
+    return darkBar ? QColor(Qt::white) : paletteText;
 }
 
 QColor panelInk()

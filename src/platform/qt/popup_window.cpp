@@ -1,5 +1,7 @@
 #include "platform/qt/popup_window.h"
 
+#include "platform/qt/compositor_work_area.h"
+
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
@@ -15,6 +17,12 @@ namespace {
 bool onWayland()
 {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Also through XWayland, where the program is an X11 client of a Wayland compositor.
+bool waylandSession()
+{
+    return onWayland() || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
 } // namespace
@@ -66,18 +74,28 @@ bool PopupWindow::isShown() const
 
 void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferredEdge)
 {
-    QRect anchor;
+    constexpr auto sameClick = std::chrono::milliseconds(400);
+    if (std::chrono::steady_clock::now() - closedOnFocusLoss_ < sameClick)
+        return;
+
+    std::optional<QRect> anchor;
     if (const auto onScreen = view.rectOnScreen(rect))
         anchor = QRectF(onScreen->x, onScreen->y, onScreen->width, onScreen->height).toAlignedRect();
-    else // the host keeps the icon's place to itself: open by the pointer that clicked it
+    // A Wayland compositor tells no client where the pointer is; X11 does.
+    else if (!waylandSession())
         anchor = QRect(QCursor::pos(), QSize(1, 1));
 
-    QScreen* screen = QGuiApplication::screenAt(anchor.center());
+    QScreen* screen = anchor ? QGuiApplication::screenAt(anchor->center()) : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QSize size = contentSize_.isValid() ? contentSize_ : window_->sizeHint();
-    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
-    window_->setGeometry(placement(anchor, size, available, preferredEdge));
+    const QRect screenArea = screen ? screen->geometry() : QRect(QPoint(0, 0), size);
+    QRect available = screen ? screen->availableGeometry() : screenArea;
+    // XWayland knows nothing of the bars; a Wayland compositor may tell where they leave room.
+    if (const auto workArea = compositorWorkArea(); workArea && workArea->intersects(available))
+        available = available.intersected(*workArea);
+    const QRect placedBy = anchor ? *anchor : barEnd(screenArea, available);
+    window_->setGeometry(placement(placedBy, size, available, preferredEdge));
     window_->show();
 }
 
@@ -125,6 +143,17 @@ QRect PopupWindow::placement(QRect anchor, QSize size, QRect available, RectEdge
     return QRect(origin, size);
 }
 
+QRect PopupWindow::barEnd(QRect screen, QRect available)
+{
+    if (available.bottom() < screen.bottom() && available.top() == screen.top())
+        return QRect(available.right(), available.bottom() + 1, 1, 1);
+    if (available.right() < screen.right() && available.top() == screen.top() && available.bottom() == screen.bottom())
+        return QRect(available.right() + 1, available.top(), 1, 1);
+    if (available.left() > screen.left() && available.top() == screen.top() && available.bottom() == screen.bottom())
+        return QRect(available.left() - 1, available.top(), 1, 1);
+    return QRect(available.right(), available.top() - 1, 1, 1);
+}
+
 bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == window_.get()) {
@@ -134,7 +163,8 @@ bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
         }
         // Where the window is no popup, losing the focus stands for the click outside.
         if (event->type() == QEvent::WindowDeactivate && behavior_ == Behavior::Transient
-            && window_->windowType() != Qt::Popup) {
+            && window_->windowType() != Qt::Popup && window_->isVisible()) {
+            closedOnFocusLoss_ = std::chrono::steady_clock::now();
             window_->close();
         }
     }

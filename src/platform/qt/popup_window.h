@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 namespace platform {
@@ -37,6 +38,10 @@ public:
     // on the preferred edge when it fits there, else on the opposite one, always on the screen.
     static QRect placement(QRect anchor, QSize size, QRect available, RectEdge preferredEdge);
 
+    // Where to open when nothing tells where the item is: at the far end of the bar, where
+    // trays sit, on whichever edge the free area shows a bar; the top right without one.
+    static QRect barEnd(QRect screen, QRect available);
+
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -45,6 +50,9 @@ private:
     // parent leaves it, where the parent would otherwise delete it a second time.
     std::unique_ptr<QWidget> content_;
     QSize contentSize_;
+    // When the window last closed because it lost the focus: the click on the item that took
+    // the focus away arrives just after, and must not open it again.
+    std::chrono::steady_clock::time_point closedOnFocusLoss_{};
     Behavior behavior_ = Behavior::ApplicationDefined;
 };
 

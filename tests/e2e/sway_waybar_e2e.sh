@@ -1,0 +1,108 @@
+#!/bin/bash
+# The tray on sway with waybar, the usual Wayland bar: sway nested in Xvfb through wlroots' X11
+# backend (so xdotool on the Xvfb display is a real pointer), waybar with its tray, the program
+# through XWayland. The icon registers and reads on waybar's default bar; a click opens the panel
+# at the bar's right end, under it and whole on screen; a second click and Escape close it; the
+# icon comes back when the bar restarts, and reads on a light bar as well.
+#   sway_waybar_e2e.sh BATTERY_MONITOR FIXTURE_MACHINE [SCREENSHOT_DIR]
+set -euo pipefail
+program=$1
+fixture=$2
+screenshots=${3:-}
+
+here=$(dirname "$0")
+. "$here/../../scripts/lib/headless_desktop.sh"
+work=$(mktemp -d)
+scratch+=("$work")
+copy_machine "$fixture"
+chmod -R a+rX "$work" "$(dirname "$machine")"
+start_x_server 110
+unset QT_QPA_PLATFORM
+
+# sway refuses to run as root: the scene runs as a user of its own, made once.
+if [ "$(id -u)" -eq 0 ]; then
+    user=battery-scene
+    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+    as_user() { runuser -u "$user" -- env "$@"; }
+    trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pkill -u battery-scene 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
+else
+    as_user() { env "$@"; }
+fi
+runtime=$(mktemp -d)
+scratch+=("$runtime")
+[ -z "${user:-}" ] || chown "$user" "$runtime"
+chmod 700 "$runtime"
+
+background='#335577'
+cat >"$work/sway.conf" <<CONF
+xwayland enable
+output * bg $background solid_color
+default_border none
+CONF
+cat >"$work/waybar.json" <<'JSON'
+{ "layer": "top", "position": "top", "height": 30, "modules-right": ["tray"], "tray": { "icon-size": 22 } }
+JSON
+cat >"$work/light.css" <<'CSS'
+* { font-family: sans-serif; font-size: 13px; }
+window#waybar, #tray { background: #f0f0f0; color: #202020; }
+CSS
+
+as_user XDG_RUNTIME_DIR="$runtime" DISPLAY="$DISPLAY" XDG_CURRENT_DESKTOP=sway \
+    WLR_BACKENDS=x11 WLR_RENDERER=pixman WLR_X11_OUTPUTS=1 \
+    dbus-run-session -- sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+pids+=($!)
+socket() { compgen -G "$runtime/sway-ipc.*.sock"; }
+eventually 15 socket >/dev/null || fail "sway did not start: $(cat "$work/sway.log")"
+sway() { as_user XDG_RUNTIME_DIR="$runtime" SWAYSOCK="$(socket)" swaymsg "$@" >/dev/null; }
+start_bar() { sway exec "waybar -c $work/waybar.json $* > $runtime/waybar.log 2>&1"; }
+start_bar
+sway exec "$program --root $machine > $runtime/program.log 2>&1"
+
+# Sway's output is a 1024 x 768 window at the top left of the X server; the bar is 30 high.
+output_width=1024
+bar_height=30
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
+is_background() { [ "$(pixel "$1" "$2" | tr a-f A-F)" = "${background^^}" ]; }
+# The icon at the bar's right end: its contrast on the bar, and its centre.
+read_icon() {
+    import -window root -crop "40x${bar_height}+$((output_width - 40))+0" +repage "$work/tray.png"
+    read -r contrast icon_x icon_y < <(python3 "$here/icon_contrast.py" "$work/tray.png")
+    icon_x=$((icon_x + output_width - 40))
+    [ "$icon_x" -ge "$((output_width - 40))" ]
+}
+legible() { read_icon && python3 -c "import sys; sys.exit(0 if $contrast >= 3 else 1)"; }
+eventually 20 read_icon || fail "no icon in waybar's tray: $(cat "$runtime/program.log" 2>&1)"
+eventually 5 legible || fail "the icon reads at $contrast : 1 on waybar's bar"
+echo "icon at $icon_x,$icon_y, contrast $contrast : 1 on the dark bar"
+
+# Half a second apart, as a person clicks: two clicks closer than that are a double click to the bar.
+click_icon() { sleep 0.5 && xdotool mousemove "$icon_x" "$icon_y" click 1; }
+panel_left=$((output_width - 320))
+# Open: the panel at the bar's right end, under the bar, whole on screen, the bar uncovered.
+panel_open() {
+    ! is_background $((panel_left + 4)) 240 && is_background $((panel_left - 4)) 240 \
+        && ! is_background 900 $((bar_height + 4)) && ! is_background 900 $((bar_height + 470))
+}
+panel_closed() { is_background $((panel_left + 160)) 240 && sleep 0.3; }
+bar_before=$(pixel 600 10)
+
+click_icon
+eventually 5 panel_open || fail "a click did not open the panel at the bar's end"
+[ "$(pixel 600 10)" = "$bar_before" ] || fail "the panel covers the bar"
+[ -z "$screenshots" ] || import -window root -crop "${output_width}x768+0+0" +repage "$screenshots/sway-waybar-open.png"
+click_icon
+eventually 5 panel_closed || fail "a second click did not close the panel"
+click_icon
+eventually 5 panel_open || fail "a third click did not open the panel"
+xdotool key Escape
+eventually 5 panel_closed || fail "Escape did not close the panel"
+
+# The bar restarts, now light: the icon comes back and still reads.
+as_user pkill -u "${user:-$(id -un)}" -x waybar || true
+eventually 10 eval '! read_icon' || fail "the bar did not go"
+start_bar -s "$work/light.css"
+eventually 20 read_icon || fail "the icon did not come back to the restarted bar"
+eventually 5 legible || fail "the icon reads at $contrast : 1 on a light bar"
+echo "contrast $contrast : 1 on the light bar"
+[ -z "$screenshots" ] || import -window root -crop "${output_width}x${bar_height}+0+0" +repage "$screenshots/sway-waybar-light-bar.png"
+echo "sway and waybar: all as expected"
