@@ -119,3 +119,27 @@ upower_display_device() {
     gdbus call --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
         --method org.freedesktop.DBus.Mock.SetupDisplayDevice "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good "${5:-1}" >/dev/null
 }
+
+# The colour of the screen's pixel at X Y, as #rrggbb.
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
+
+# The icon in the screen's rectangle W H X Y of a bar: sets `contrast` (WCAG, its ink against the
+# bar) and its centre `icon_x` `icon_y`; fails when the rectangle shows no icon.
+read_bar_icon() {
+    local crop
+    crop=$(mktemp --suffix .png)
+    import -window root -crop "$1x$2+$3+$4" +repage "$crop"
+    read -r contrast icon_x icon_y < <(python3 "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/icon_contrast.py" "$crop")
+    rm -f "$crop"
+    [ "$icon_x" -ge 0 ] || return 1
+    icon_x=$((icon_x + $3)) icon_y=$((icon_y + $4))
+}
+legible() { python3 -c "import sys; sys.exit(0 if $contrast >= 3 else 1)"; }
+
+# A session bus as a desktop session has one, which starts the services it knows (xfconfd).
+start_desktop_session_bus() {
+    local bus_pid
+    { read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS
+    pids+=($bus_pid)
+}

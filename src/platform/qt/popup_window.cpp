@@ -75,7 +75,7 @@ bool PopupWindow::isShown() const
 void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferredEdge)
 {
     constexpr auto sameClick = std::chrono::milliseconds(400);
-    if (std::chrono::steady_clock::now() - closedOnFocusLoss_ < sameClick)
+    if (std::chrono::steady_clock::now() - closedFromOutside_ < sameClick)
         return;
 
     std::optional<QRect> anchor;
@@ -101,7 +101,9 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
 
 void PopupWindow::performClose(StatusItemButton*)
 {
+    closingItself_ = true;
     window_->close();
+    closingItself_ = false;
 }
 
 void PopupWindow::makeContentWindowKey()
@@ -158,15 +160,19 @@ bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == window_.get()) {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            closingItself_ = true;
             window_->close();
+            closingItself_ = false;
             return true;
         }
         // Where the window is no popup, losing the focus stands for the click outside.
         if (event->type() == QEvent::WindowDeactivate && behavior_ == Behavior::Transient
             && window_->windowType() != Qt::Popup && window_->isVisible()) {
-            closedOnFocusLoss_ = std::chrono::steady_clock::now();
             window_->close();
         }
+        // A popup closes itself on a click outside it, which the tray host may hear of as well.
+        if (event->type() == QEvent::Hide && !closingItself_)
+            closedFromOutside_ = std::chrono::steady_clock::now();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -50,9 +50,11 @@ private:
     // parent leaves it, where the parent would otherwise delete it a second time.
     std::unique_ptr<QWidget> content_;
     QSize contentSize_;
-    // When the window last closed because it lost the focus: the click on the item that took
-    // the focus away arrives just after, and must not open it again.
-    std::chrono::steady_clock::time_point closedOnFocusLoss_{};
+    // When the window last closed by a click elsewhere (or, where it is no popup, by losing the
+    // focus): when that click was on the item, the item hears of it just after, and must not
+    // open the window again.
+    std::chrono::steady_clock::time_point closedFromOutside_{};
+    bool closingItself_ = false;
     Behavior behavior_ = Behavior::ApplicationDefined;
 };
 
