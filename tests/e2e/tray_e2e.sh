@@ -41,6 +41,9 @@ inked() { convert "$1" -fuzz 10% -fill black -opaque '#303030' -fill white +opaq
 # The first update lands one turn after start; the icon then carries symbol and level.
 has_ink() { icon_shot "$work/icon.png" && [ "$(inked "$work/icon.png")" -gt 20 ]; }
 eventually 10 has_ink || fail "the icon shows nothing"
+# In a subshell: the icon's place here is its window's, not the centre it finds.
+(read_bar_icon "$icon_w" "$icon_h" "$icon_x" "$icon_y" && legible && echo "contrast $contrast : 1 on trayer") \
+    || fail "the icon does not read on the tray"
 cp "$work/icon.png" "$work/icon-before.png"
 
 popup_open() { shows "$program_pid" panel; }
