@@ -55,7 +55,7 @@ inline View ring(double fraction)
 inline View glassButton(const std::string& symbol, const std::string& label, bool destructive, ColorScheme scheme)
 {
     const View content = HStack(5, {views::systemImage(symbol).font({11, FontWeight::Bold}), Text(label).font({11, FontWeight::Bold})});
-    return Button([] {}, content, [=](View body, bool) {
+    return Button([] {}, content, [=](View body, bool, bool) {
         const Color fill = destructive ? Color::red().opacity(0.1) : tint(scheme, 0.06, 0.03);
         const Color outline = destructive ? Color::red().opacity(0.2) : tint(scheme, 0.1, 0.06);
         return body.foregroundColor(destructive ? Color::red() : Color::primary().opacity(0.9))

@@ -263,7 +263,7 @@ TEST(GlassButton, PressEasesIntoThePressedLook)
     const View label = View().frame(60, 20);
     const auto style = views::GlassButtonStyle(true, ColorScheme::Light);
     ViewHost host([&](ColorScheme) { return Button([] {}, label, style); });
-    ViewHost pressedLook([&](ColorScheme) { return style(label, true); });
+    ViewHost pressedLook([&](ColorScheme) { return style(label, true, false); });
     const QSizeF size(100, 40);
     const auto fill = [&](ViewHost& of, double now) { return at(draw(of, size, now), {16, 20}).alpha(); }; // clear of label and outline
     const int released = fill(host, 1);

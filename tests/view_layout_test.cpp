@@ -189,7 +189,7 @@ TEST(Buttons, APressShowsInTheStyleAndTheReleaseRunsTheAction)
     int runs = 0;
     std::vector<bool> styled;
     ViewHost host([&](ColorScheme) {
-        return Button([&] { ++runs; }, box(40, 20), [&](View label, bool pressed) {
+        return Button([&] { ++runs; }, box(40, 20), [&](View label, bool pressed, bool) {
             styled.push_back(pressed);
             return label.padding(6);
         });

@@ -143,3 +143,13 @@ start_desktop_session_bus() {
     export DBUS_SESSION_BUS_ADDRESS
     pids+=($bus_pid)
 }
+
+# The accessibility bus that screen readers and the program meet on, announced on the session
+# bus (start one first) by at-spi2-core's launcher; the program still needs
+# QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, as no screen reader says it is listening.
+start_accessibility_bus() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    pids+=($!)
+    a11y_bus_up() { gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress >/dev/null 2>&1; }
+    eventually 10 a11y_bus_up || fail "the accessibility bus did not come up"
+}

@@ -1,5 +1,9 @@
 #include "ui/hosting_widget.h"
 
+#include "ui/accessible_host.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -21,6 +25,8 @@ double steadySeconds()
 HostingWidget::HostingWidget(ViewHost::Body body, QWidget* parent) : QWidget(parent), host_(std::move(body))
 {
     host_.setInvalidate([this] { invalidate(); });
+    setFocusPolicy(Qt::TabFocus);
+    installAccessibleHosting();
     // Frames only while something moves, as often as its motion shows.
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
@@ -60,6 +66,8 @@ void HostingWidget::paintEvent(QPaintEvent* event)
         host_.render(painter, size(), scheme_, now);
         stale_ = false;
         renderedSize_ = size();
+        if (QAccessible::isActive())
+            accessibleTreeChanged(this);
     }
     if (host_.isAnimating(now) && !frameTimer_.isActive())
         frameTimer_.start(int(std::lround(host_.frameInterval(now, devicePixelRatioF()) * 1000)));
@@ -67,6 +75,7 @@ void HostingWidget::paintEvent(QPaintEvent* event)
 
 void HostingWidget::mousePressEvent(QMouseEvent* event)
 {
+    setKeyboardFocus({focus_.button, false}); // no ring while the mouse is used
     if (event->button() == Qt::LeftButton)
         host_.press(event->position());
 }
@@ -75,6 +84,77 @@ void HostingWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         host_.release(event->position());
+}
+
+} // namespace ui
+
+namespace ui {
+namespace {
+
+bool pressesButton(const QKeyEvent* event)
+{
+    const int key = event->key();
+    return !event->isAutoRepeat() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+}
+
+} // namespace
+
+std::optional<ViewPath> HostingWidget::focusedButton() const
+{
+    return hasFocus() ? focus_.button : std::nullopt;
+}
+
+void HostingWidget::setKeyboardFocus(KeyboardFocus focus)
+{
+    const auto ringOf = [this](const KeyboardFocus& of) -> std::optional<StateKey> {
+        const LaidOut* button = of.button && of.ringShown ? focusableButton(laidOut(), *of.button) : nullptr;
+        return button ? button->traits().focusedState : std::nullopt;
+    };
+    if (const auto ring = ringOf(focus_))
+        host_.setFlag(*ring, false);
+    const bool moved = focus.button != focus_.button;
+    focus_ = std::move(focus);
+    if (const auto ring = ringOf(focus_))
+        host_.setFlag(*ring, true);
+    if (moved && QAccessible::isActive())
+        accessibleFocusChanged(this);
+}
+
+bool HostingWidget::focusNextPrevChild(bool next)
+{
+    setKeyboardFocus({nextButton(laidOut(), focus_.button, next), true});
+    return true; // the keyboard stays among the buttons
+}
+
+void HostingWidget::keyPressEvent(QKeyEvent* event)
+{
+    const LaidOut* button = focus_.button ? focusableButton(laidOut(), *focus_.button) : nullptr;
+    if (!pressesButton(event) || !button) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    setKeyboardFocus({focus_.button, true});
+    // Pressed and released as a click in its middle would be, with the same look.
+    keyPress_ = button->frame.center();
+    host_.press(*keyPress_);
+}
+
+void HostingWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!pressesButton(event) || !keyPress_) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    const QPointF point = *std::exchange(keyPress_, std::nullopt);
+    host_.release(point);
+}
+
+void HostingWidget::hideEvent(QHideEvent* event)
+{
+    // Each opening starts with the keyboard on no button.
+    setKeyboardFocus({});
+    keyPress_.reset();
+    QWidget::hideEvent(event);
 }
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/keyboard_focus.h"
 #include "ui/view_host.h"
 
 #include <QTimer>
@@ -9,7 +10,9 @@ namespace ui {
 
 // A Qt widget that shows a root view crisply at the screen's device pixel ratio. It renders
 // again when asked (an observed object changed, the appearance changed, a view changed its
-// state) and, while something animates and the widget is shown, once per frame.
+// state) and, while something animates and the widget is shown, once per frame. Tab and
+// Shift+Tab move the keyboard among its buttons, Space and Enter press the one it is on; while
+// assistive technology listens, its views are presented as accessible elements.
 class HostingWidget final : public QWidget {
     Q_OBJECT
 public:
@@ -29,10 +32,19 @@ public:
     // Asks for a full render: something the views read has changed.
     void invalidate();
 
+    // The last render's layout, in the widget's coordinates.
+    const LaidOut& laidOut() const { return host_.laidOut(); }
+    // The button the keyboard is on, while the widget has the focus.
+    std::optional<ViewPath> focusedButton() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     ViewHost host_;
@@ -40,6 +52,10 @@ private:
     bool stale_ = true;  // the last render no longer shows what the views would build
     QSize renderedSize_;
     QTimer frameTimer_;
+    KeyboardFocus focus_;
+    std::optional<QPointF> keyPress_; // where Space or Enter pressed the focused button
+
+    void setKeyboardFocus(KeyboardFocus focus);
     std::vector<std::function<void()>> disconnects_;
 };
 

@@ -106,12 +106,23 @@ private:
     std::shared_ptr<const ViewNode> node_;
 };
 
+// How assistive technology presents a view; most views are not presented on their own.
+enum class AccessibleRole { None, StaticText, Image, Button, ProgressBar };
+
 // What a view means to the host besides its size and ink. Each kind of view fills in what it has.
 struct ViewTraits {
     std::string label;                    // what it reads as: a text as laid out, a symbol's name
     std::optional<StateKey> pressedState; // a button: the flag the host sets while it is pressed
+    std::optional<StateKey> focusedState; // a button: the flag the host sets while its focus ring shows
     std::function<void()> action;         // a button: run when a press is released over it
     std::optional<View> builtBy;          // the stateful view that built this body, to build it again
+
+    // To assistive technology. A view with a role is one element: its name (a text in full, or
+    // what its texts read together) and the rest stand for everything inside it.
+    AccessibleRole role = AccessibleRole::None;
+    std::string accessibleName;
+    std::string accessibleDescription;
+    std::optional<double> accessibleValue; // a gauge's level, 0 to 100
 };
 
 // What every kind of view does. Layout is pure; painting reads only what layout produced.

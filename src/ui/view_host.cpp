@@ -154,6 +154,15 @@ void ViewHost::release(QPointF point)
         button->action();
 }
 
+void ViewHost::setFlag(const StateKey& key, bool value)
+{
+    auto* flag = store_->find<bool>(key);
+    if (!flag || *flag == value)
+        return;
+    *flag = value;
+    store_->invalidate();
+}
+
 QImage renderImage(const ViewHost::Body& body, QSizeF size, double scale, ColorScheme scheme)
 {
     QImage image((size * scale).toSize(), QImage::Format_ARGB32_Premultiplied);

@@ -45,6 +45,9 @@ public:
     void press(QPointF point);
     void release(QPointF point);
 
+    // Sets a flag that views keep in their state, such as a button's focus ring, from outside.
+    void setFlag(const StateKey& key, bool value);
+
     // Called when a view changes its state and wants another render.
     void setInvalidate(std::function<void()> invalidate) { store_->invalidate = std::move(invalidate); }
 

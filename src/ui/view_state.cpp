@@ -118,8 +118,10 @@ View Button(std::function<void()> action, View label, ButtonStyle style)
 {
     return Stateful("Button", [=](ResolveContext& context) {
         context.traits.pressedState = context.key("pressed");
+        context.traits.focusedState = context.key("focused");
         context.traits.action = action;
-        return style(label, context.state("pressed", false));
+        context.traits.role = AccessibleRole::Button; // named by its label's texts
+        return style(label, context.state("pressed", false), context.state("focused", false));
     });
 }
 

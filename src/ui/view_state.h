@@ -85,8 +85,9 @@ View Stateful(Literal kind, std::function<View(ResolveContext&)> body);
 View Animated(double key, Animation animation, std::vector<double> targets,
               std::function<View(const std::vector<double>& shown)> body);
 
-// Builds a button's look from its label and whether it is pressed.
-using ButtonStyle = std::function<View(View label, bool isPressed)>;
+// Builds a button's look from its label, whether it is pressed and whether the keyboard's
+// focus ring shows on it.
+using ButtonStyle = std::function<View(View label, bool isPressed, bool showsFocus)>;
 
 // Runs `action` on the UI thread when a press on it is released over it.
 View Button(std::function<void()> action, View label, ButtonStyle style);

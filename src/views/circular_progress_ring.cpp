@@ -1,5 +1,6 @@
 #include "views/circular_progress_ring.h"
 
+#include "ui/accessibility.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
@@ -91,13 +92,15 @@ View CircularProgressRing(std::int64_t percentage, bool isCharging)
         const View symbol = isCharging ? bolt()
                                        : View(systemImage("battery.100").font({11}).foregroundColor(Color::secondary()))
                                              .padding(edges::bottom, 2);
-        return ZStack({
+        const View ring = ZStack({
             Circle().stroke(Color::primary().opacity(0.06), {8}),
             arc(fraction, gradient).blur(5).opacity(0.4).rotationEffect(-90),
             progressArc(percentage, fraction, gradient),
             VStack(0, {symbol,
                        Text(figure).font({20, FontWeight::Bold, FontDesign::Rounded}).foregroundColor(Color::primary())}),
         });
+        return accessibilityElement(ring, {AccessibleRole::ProgressBar, "Carica della batteria",
+                                           isCharging ? "La batteria si sta caricando." : "", double(percentage)});
     });
 }
 

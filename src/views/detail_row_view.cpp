@@ -1,5 +1,6 @@
 #include "views/detail_row_view.h"
 
+#include "ui/accessibility.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
@@ -18,7 +19,7 @@ View DetailRowView(const std::string& icon, const std::string& title, const std:
         View(systemImage(icon).font({12, FontWeight::Bold}).foregroundColor(color)).shadow(color.opacity(0.2), 2, 0, 0),
     });
     const Color capsule = colorScheme == ColorScheme::Dark ? Color::white().opacity(0.04) : Color::black().opacity(0.02);
-    return HStack(12, {
+    const View row = HStack(12, {
                           tile,
                           Text(title)
                               .font({12, FontWeight::Medium})
@@ -37,6 +38,7 @@ View DetailRowView(const std::string& icon, const std::string& title, const std:
                       })
         .padding(edges::horizontal, 12)
         .padding(edges::vertical, 8);
+    return accessibilityElement(row, {AccessibleRole::StaticText, title + ": " + value, {}, std::nullopt});
 }
 
 } // namespace views

@@ -1,5 +1,6 @@
 #include "platform/qt/popup_window.h"
 
+#include "platform/qt/accessible_popups.h"
 #include "platform/qt/compositor_work_area.h"
 
 #include <QCursor>
@@ -36,6 +37,7 @@ PopupWindow::PopupWindow(const QString& title) : window_(std::make_unique<QWidge
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     setBehavior(behavior_);
+    listPopupsToAssistiveTechnology();
 }
 
 PopupWindow::~PopupWindow() = default;
