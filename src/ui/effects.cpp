@@ -56,32 +56,78 @@ void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
     }
 }
 
-// Blurs each row of a width × height image in a buffer with room on both sides for the ink the
-// passes spread, so the result is the blur of the row extended with transparency, cut back.
-void blurRows(std::vector<Pixel>& pixels, int width, int height, const Box& box)
+// The same pass down every column at once, a row at a time, so that it runs along memory as the
+// rows' passes do: a running sum per column.
+void columnPass(const Pixel* in, Pixel* out, int width, int count, const Box& box, std::vector<Pixel>& sums)
 {
-    const int pad = passes * (box.reach + 1) + 1;
-    const int padded = width + 2 * pad;
-    std::vector<Pixel> a(static_cast<size_t>(padded)), b(static_cast<size_t>(padded));
-    for (int y = 0; y < height; ++y) {
-        const auto row = pixels.begin() + ptrdiff_t(y) * width;
-        std::fill(a.begin(), a.end(), Pixel{});
-        std::copy(row, row + width, a.begin() + pad);
-        boxPass(a.data(), b.data(), padded, box);
-        boxPass(b.data(), a.data(), padded, box);
-        boxPass(a.data(), b.data(), padded, box);
-        std::copy(b.begin() + pad, b.begin() + pad + width, row);
+    const int r = box.reach;
+    const double total = 2 * r + 1 + 2 * box.edge;
+    const float inner = float(1 / total), edge = float(box.edge / total);
+    const auto row = [width](auto* plane, int y) { return plane + ptrdiff_t(y) * width; };
+    std::fill(sums.begin(), sums.end(), Pixel{});
+    for (int k = 1; k <= 2 * r + 1; ++k) {
+        const Pixel* line = row(in, k);
+        for (int x = 0; x < width; ++x)
+            sums[size_t(x)] += line[x];
+    }
+    std::fill(row(out, 0), row(out, r + 1), Pixel{});
+    std::fill(row(out, count - r - 1), row(out, count), Pixel{});
+    for (int y = r + 1; y < count - r - 1; ++y) {
+        const Pixel *before = row(in, y - r - 1), *after = row(in, y + r + 1), *leaving = row(in, y - r);
+        Pixel* line = row(out, y);
+        for (int x = 0; x < width; ++x) {
+            line[x] = sums[size_t(x)] * inner + (before[x] + after[x]) * edge;
+            sums[size_t(x)] += after[x] - leaving[x];
+        }
     }
 }
 
-// Columns become rows, so that every pass runs along memory.
-std::vector<Pixel> transposed(const std::vector<Pixel>& pixels, int width, int height)
+// A plane of pixels with a transparent border wide enough for all the ink the passes spread.
+struct Plane {
+    int width = 0, height = 0, pad = 0;
+    std::vector<Pixel> pixels;
+    Pixel* row(int y) { return pixels.data() + ptrdiff_t(y + pad) * (width + 2 * pad) + pad; }
+};
+
+Plane blankPlane(int width, int height, const Box& box)
 {
-    std::vector<Pixel> result(pixels.size());
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            result[size_t(x) * size_t(height) + size_t(y)] = pixels[size_t(y) * size_t(width) + size_t(x)];
-    return result;
+    const int pad = passes * (box.reach + 1) + 1;
+    return {width, height, pad, std::vector<Pixel>(size_t(width + 2 * pad) * size_t(height + 2 * pad))};
+}
+
+// Blurs the plane in place: the rows that hold ink along x, then every column along y.
+void blurPlane(Plane& plane, const Box& box)
+{
+    const int paddedWidth = plane.width + 2 * plane.pad, paddedHeight = plane.height + 2 * plane.pad;
+    std::vector<Pixel> line(static_cast<size_t>(paddedWidth));
+    for (int y = 0; y < plane.height; ++y) {
+        Pixel* row = plane.row(y) - plane.pad;
+        boxPass(row, line.data(), paddedWidth, box);
+        boxPass(line.data(), row, paddedWidth, box);
+        boxPass(row, line.data(), paddedWidth, box);
+        std::copy(line.begin(), line.end(), row);
+    }
+    std::vector<Pixel> other(plane.pixels.size()), sums(static_cast<size_t>(paddedWidth));
+    columnPass(plane.pixels.data(), other.data(), paddedWidth, paddedHeight, box, sums);
+    columnPass(other.data(), plane.pixels.data(), paddedWidth, paddedHeight, box, sums);
+    columnPass(plane.pixels.data(), other.data(), paddedWidth, paddedHeight, box, sums);
+    plane.pixels.swap(other);
+}
+
+using Ints = int __attribute__((vector_size(16)));
+
+QRgb packed(Pixel p)
+{
+    const Ints rounded = __builtin_convertvector(p + 0.5f, Ints);
+    const int alpha = std::clamp(rounded[0], 0, 255);
+    // Rounding may lift a colour a step above its alpha, which premultiplied forbids.
+    const auto channel = [alpha](int value) { return std::clamp(value, 0, alpha); };
+    return qRgba(channel(rounded[1]), channel(rounded[2]), channel(rounded[3]), alpha);
+}
+
+Pixel unpacked(QRgb p)
+{
+    return Pixel{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))};
 }
 
 struct Layer {
@@ -137,29 +183,51 @@ QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
     QImage image = premultipliedArgb.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (!(radius > 0) || image.isNull())
         return image;
-    const Box box = boxFor(radius);
     const int width = image.width(), height = image.height();
-    std::vector<Pixel> pixels(size_t(width) * size_t(height));
+    // A wide blur leaves no detail finer than a few pixels, so it runs at half the resolution:
+    // the image averaged over 2 x 2 blocks, blurred by what is left of the variance once the
+    // averaging (2² - 1) / 12 and the linear filling back in (2² / 6) have taken their share.
+    const double sigma = radius / 2;
+    const int factor = sigma >= 4 ? 2 : 1;
+    const double variance = factor == 1 ? sigma * sigma : sigma * sigma - 0.25 - 4.0 / 6;
+    const Box box = boxFor(2 * std::sqrt(variance) / factor);
+    Plane plane = blankPlane((width + factor - 1) / factor, (height + factor - 1) / factor, box);
+    const float share = 1.0f / float(factor * factor);
     for (int y = 0; y < height; ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const QRgb p = row[x];
-            pixels[size_t(y) * size_t(width) + size_t(x)] = Pixel{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)),
-                                                             float(qBlue(p))};
+        Pixel* line = plane.row(y / factor);
+        if (factor == 1) {
+            for (int x = 0; x < width; ++x)
+                line[x] = unpacked(row[x]);
+        } else {
+            for (int x = 0; x < width; ++x)
+                line[x >> 1] += unpacked(row[x]) * share;
         }
     }
-    blurRows(pixels, width, height, box);
-    pixels = transposed(pixels, width, height);
-    blurRows(pixels, height, width, box);
-    pixels = transposed(pixels, height, width);
+    blurPlane(plane, box);
+    std::vector<Pixel> mixed(static_cast<size_t>(plane.width + 2));
     for (int y = 0; y < height; ++y) {
+        const Pixel* line = plane.row(y);
+        if (factor == 2) {
+            // A fine pixel's centre lies a quarter of the way from one coarse centre to the next:
+            // (x + 0.5) / 2 - 0.5 in coarse units. First between the two coarse rows around it.
+            const Pixel* above = plane.row((y - 1) >> 1) - 1;
+            const Pixel* below = plane.row(((y - 1) >> 1) + 1) - 1;
+            const float down = y % 2 == 0 ? 0.75f : 0.25f;
+            for (size_t x = 0; x < mixed.size(); ++x)
+                mixed[x] = above[x] + (below[x] - above[x]) * down;
+            line = mixed.data() + 1;
+        }
         QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
-            const Pixel& p = pixels[size_t(y) * size_t(width) + size_t(x)];
-            const int alpha = std::clamp(int(p[0] + 0.5f), 0, 255);
-            // Rounding may lift a colour a step above its alpha, which premultiplied forbids.
-            const auto channel = [&](float value) { return std::clamp(int(value + 0.5f), 0, alpha); };
-            row[x] = qRgba(channel(p[1]), channel(p[2]), channel(p[3]), alpha);
+            Pixel p;
+            if (factor == 1) {
+                p = line[x];
+            } else {
+                const Pixel* left = line + ((x - 1) >> 1);
+                p = left[0] + (left[1] - left[0]) * (x % 2 == 0 ? 0.75f : 0.25f);
+            }
+            row[x] = packed(p);
         }
     }
     return image;
