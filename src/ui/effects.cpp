@@ -22,9 +22,8 @@ struct Box {
 
 constexpr int passes = 3;
 
-Box boxFor(double radius)
+Box boxFor(double sigma)
 {
-    const double sigma = radius / 2;
     const double variance = sigma * sigma / passes;
     // A plain box over -r...r has variance r (r + 1) / 3; take the widest that stays below.
     const int reach = int(std::floor((std::sqrt(1 + 12 * variance) - 1) / 2));
@@ -116,13 +115,15 @@ void blurPlane(Plane& plane, const Box& box)
 
 using Ints = int __attribute__((vector_size(16)));
 
-QRgb packed(Pixel p)
+inline QRgb packed(Pixel p)
 {
-    const Ints rounded = __builtin_convertvector(p + 0.5f, Ints);
-    const int alpha = std::clamp(rounded[0], 0, 255);
+    Ints value = __builtin_convertvector(p + 0.5f, Ints);
+    const int alpha = std::clamp(value[0], 0, 255);
     // Rounding may lift a colour a step above its alpha, which premultiplied forbids.
-    const auto channel = [alpha](int value) { return std::clamp(value, 0, alpha); };
-    return qRgba(channel(rounded[1]), channel(rounded[2]), channel(rounded[3]), alpha);
+    const Ints ceiling = {alpha, alpha, alpha, alpha};
+    value = value < 0 ? Ints{} : value;
+    value = value > ceiling ? ceiling : value;
+    return QRgb(alpha) << 24 | QRgb(value[1]) << 16 | QRgb(value[2]) << 8 | QRgb(value[3]);
 }
 
 Pixel unpacked(QRgb p)
@@ -174,7 +175,7 @@ int blurMargin(double radius)
 {
     if (!(radius > 0))
         return 0;
-    const Box box = boxFor(radius);
+    const Box box = boxFor(radius / 2);
     return passes * (box.reach + (box.edge > 0 ? 1 : 0));
 }
 
@@ -184,50 +185,54 @@ QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
     if (!(radius > 0) || image.isNull())
         return image;
     const int width = image.width(), height = image.height();
-    // A wide blur leaves no detail finer than a few pixels, so it runs at half the resolution:
-    // the image averaged over 2 x 2 blocks, blurred by what is left of the variance once the
-    // averaging (2² - 1) / 12 and the linear filling back in (2² / 6) have taken their share.
+    // A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
+    // the resolution: the image averaged over f x f blocks, blurred by what is left of the
+    // variance once the averaging ((f² - 1) / 12) and the linear filling back in (f² / 6) have
+    // taken their share.
     const double sigma = radius / 2;
-    const int factor = sigma >= 4 ? 2 : 1;
-    const double variance = factor == 1 ? sigma * sigma : sigma * sigma - 0.25 - 4.0 / 6;
-    const Box box = boxFor(2 * std::sqrt(variance) / factor);
+    const int factor = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
+    const double variance = sigma * sigma - (factor == 1 ? 0 : (factor * factor - 1) / 12.0 + factor * factor / 6.0);
+    const Box box = boxFor(std::sqrt(variance) / factor);
     Plane plane = blankPlane((width + factor - 1) / factor, (height + factor - 1) / factor, box);
     const float share = 1.0f / float(factor * factor);
     for (int y = 0; y < height; ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         Pixel* line = plane.row(y / factor);
-        if (factor == 1) {
-            for (int x = 0; x < width; ++x)
-                line[x] = unpacked(row[x]);
-        } else {
-            for (int x = 0; x < width; ++x)
-                line[x >> 1] += unpacked(row[x]) * share;
-        }
+        for (int x = 0; x < width; ++x)
+            line[x / factor] += unpacked(row[x]) * share;
     }
     blurPlane(plane, box);
+    // A fine pixel's centre lies at (x + 0.5) / f - 0.5 in coarse units: between the coarse
+    // pixel `left` and the next, a `weight` of the way.
+    std::vector<int> left(static_cast<size_t>(width));
+    std::vector<float> weight(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        const double at = (x + 0.5) / factor - 0.5;
+        left[size_t(x)] = int(std::floor(at));
+        weight[size_t(x)] = float(at - std::floor(at));
+    }
     std::vector<Pixel> mixed(static_cast<size_t>(plane.width + 2));
     for (int y = 0; y < height; ++y) {
         const Pixel* line = plane.row(y);
-        if (factor == 2) {
-            // A fine pixel's centre lies a quarter of the way from one coarse centre to the next:
-            // (x + 0.5) / 2 - 0.5 in coarse units. First between the two coarse rows around it.
-            const Pixel* above = plane.row((y - 1) >> 1) - 1;
-            const Pixel* below = plane.row(((y - 1) >> 1) + 1) - 1;
-            const float down = y % 2 == 0 ? 0.75f : 0.25f;
+        if (factor > 1) {
+            // First between the two coarse rows around it.
+            const double at = (y + 0.5) / factor - 0.5;
+            const int above = int(std::floor(at));
+            const float down = float(at - above);
+            const Pixel *top = plane.row(above) - 1, *bottom = plane.row(above + 1) - 1;
             for (size_t x = 0; x < mixed.size(); ++x)
-                mixed[x] = above[x] + (below[x] - above[x]) * down;
+                mixed[x] = top[x] + (bottom[x] - top[x]) * down;
             line = mixed.data() + 1;
         }
         QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            Pixel p;
-            if (factor == 1) {
-                p = line[x];
-            } else {
-                const Pixel* left = line + ((x - 1) >> 1);
-                p = left[0] + (left[1] - left[0]) * (x % 2 == 0 ? 0.75f : 0.25f);
+        if (factor == 1) {
+            for (int x = 0; x < width; ++x)
+                row[x] = packed(line[x]);
+        } else {
+            for (int x = 0; x < width; ++x) {
+                const Pixel* p = line + left[size_t(x)];
+                row[x] = packed(p[0] + (p[1] - p[0]) * weight[size_t(x)]);
             }
-            row[x] = packed(p);
         }
     }
     return image;
