@@ -175,7 +175,7 @@ int blurMargin(double radius)
 {
     if (!(radius > 0))
         return 0;
-    const Box box = boxFor(radius / 2);
+    const Box box = boxFor(radius);
     return passes * (box.reach + (box.edge > 0 ? 1 : 0));
 }
 
@@ -189,7 +189,7 @@ QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
     // the resolution: the image averaged over f x f blocks, blurred by what is left of the
     // variance once the averaging ((f² - 1) / 12) and the linear filling back in (f² / 6) have
     // taken their share.
-    const double sigma = radius / 2;
+    const double sigma = radius;
     const int factor = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
     const double variance = sigma * sigma - (factor == 1 ? 0 : (factor * factor - 1) / 12.0 + factor * factor / 6.0);
     const Box box = boxFor(std::sqrt(variance) / factor);
