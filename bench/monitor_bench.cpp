@@ -102,4 +102,16 @@ void bundledProfilerRun(benchmark::State& state)
 }
 BENCHMARK(bundledProfilerRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same for a program that does nothing: what starting and ending any process costs here.
+void emptyProgramRun(benchmark::State& state)
+{
+    platform::PosixChildProcessLauncher launcher;
+    for (auto _ : state) {
+        std::promise<std::size_t> ended;
+        launcher.launch("/bin/true", {}, [&ended](platform::ChildProcessEnd end) { ended.set_value(end.output.size()); });
+        benchmark::DoNotOptimize(ended.get_future().get());
+    }
+}
+BENCHMARK(emptyProgramRun)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

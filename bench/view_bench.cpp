@@ -53,6 +53,30 @@ void layOutAndPaintBatteryPanel(benchmark::State& state)
 }
 BENCHMARK(layOutAndPaintBatteryPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// A change in the monitor as the open panel meets it: the level moves by one and the host renders
+// again, keeping its state.
+void repaintAfterAChange(benchmark::State& state)
+{
+    const auto monitor = monitor::BatteryMonitor::create({
+        .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
+        .childProcesses = std::make_shared<platform::NoChildren>(),
+        .mainQueue = std::make_shared<platform::PlainMainQueue>(),
+        .profilerPath = "/unused",
+    });
+    monitor->setIsCharging(false);
+    QImage image(QSize(320, 480) * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    ui::ViewHost host([&](ui::ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); });
+    std::int64_t level = 72;
+    for (auto _ : state) {
+        monitor->setPercentage(level = 145 - level);
+        QPainter painter(&image);
+        host.render(painter, {320, 480}, ui::ColorScheme::Light, 0);
+    }
+    state.SetLabel("scale 2");
+}
+BENCHMARK(repaintAfterAChange)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)

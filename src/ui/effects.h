@@ -11,7 +11,7 @@ class QPainter;
 
 namespace ui {
 
-// Blur radii follow CSS box shadows: the Gaussian's standard deviation is half the radius.
+// A blur's radius is the Gaussian's standard deviation, as the panel's look is drawn.
 
 // How many pixels of transparent margin an image needs on every side so that blurring it by
 // `radius` pixels loses no ink: the blur reaches no further than that.

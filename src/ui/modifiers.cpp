@@ -200,7 +200,7 @@ View View::onAppear(std::function<void()> action) const
 View View::shadow(Color color, double radius, double x, double y) const
 {
     const auto draw = [color, radius, offset = QPointF(x, y)](PaintContext& context, const LaidOut& laidOut) {
-        const double reach = 2 * radius + std::abs(offset.x()) + std::abs(offset.y());
+        const double reach = 4 * radius + std::abs(offset.x()) + std::abs(offset.y());
         const QRectF bounds = layerBounds(context.painter, laidOut, reach);
         if (!bounds.isEmpty())
             drawWithShadow(context.painter, bounds, childrenPainter(context, laidOut, reach),
@@ -212,9 +212,9 @@ View View::shadow(Color color, double radius, double x, double y) const
 View View::blur(double radius) const
 {
     return drawnWith(*this, "blur", [radius](PaintContext& context, const LaidOut& laidOut) {
-        const QRectF bounds = layerBounds(context.painter, laidOut, 2 * radius);
+        const QRectF bounds = layerBounds(context.painter, laidOut, 4 * radius);
         if (!bounds.isEmpty())
-            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, 2 * radius));
+            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, 4 * radius));
     });
 }
 
