@@ -35,11 +35,18 @@ start_x_server() {
     eventually 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
-# An XEmbed tray host along the top edge; its pid in `tray_host`. Arguments go to trayer.
+# An XEmbed tray host along the top edge, once its window shows; its pid in `tray_host`.
+# Arguments go to trayer. On a busy machine trayer now and then dies at start: once more then.
 start_xembed_tray() {
-    trayer --edge top --align right --widthtype request --height 28 "$@" >/dev/null 2>&1 &
-    tray_host=$!
-    pids+=($tray_host)
+    local attempt
+    for attempt in 1 2; do
+        trayer --edge top --align right --widthtype request --height 28 "$@" >/dev/null 2>&1 &
+        tray_host=$!
+        pids+=($tray_host)
+        eventually 10 eval '[ -n "$(xdotool search --onlyvisible --pid "$tray_host" 2>/dev/null)" ]' && return
+        kill "$tray_host" 2>/dev/null || true
+    done
+    fail "trayer did not start"
 }
 
 start_headless_desktop() {
