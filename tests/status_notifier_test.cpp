@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
@@ -188,6 +189,40 @@ TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_EQ(clicks, 2);
     EXPECT_FALSE(button.rectOnScreen(button.bounds()));
+}
+
+TEST_F(OnPrivateBus, TheMenuHostsShowRunsTheChosenEntry)
+{
+    watcher.appear();
+    int refreshes = 0, quits = 0;
+    platform::QtStatusItemButton button(blankPicture, {},
+                                        {{QStringLiteral("Aggiorna"), [&] { ++refreshes; }},
+                                         {QStringLiteral("Esci"), [&] { ++quits; }}});
+    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    EXPECT_EQ(qvariant_cast<QDBusObjectPath>(watcher.property(QStringLiteral("Menu"))).path(), QStringLiteral("/MenuBar"));
+
+    const auto menuCall = [](const char* method) {
+        return QDBusMessage::createMethodCall(itemService(), QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
+                                              QLatin1String(method));
+    };
+    QDBusMessage getLayout = menuCall("GetLayout");
+    getLayout << 0 << -1 << QStringList();
+    const QDBusMessage layoutReply = watcher.call(getLayout);
+    ASSERT_EQ(layoutReply.type(), QDBusMessage::ReplyMessage) << layoutReply.errorMessage().toStdString();
+    EXPECT_EQ(layoutReply.signature(), QStringLiteral("u(ia{sv}av)"));
+    const auto layout = qdbus_cast<platform::DBusMenuLayoutItem>(layoutReply.arguments().value(1));
+    ASSERT_EQ(layout.children.size(), 2);
+    EXPECT_EQ(layout.children[0].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Aggiorna"));
+    EXPECT_EQ(layout.children[1].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Esci"));
+
+    QDBusMessage click = menuCall("Event");
+    click << layout.children[0].id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+    EXPECT_EQ(watcher.call(click).type(), QDBusMessage::ReplyMessage);
+    QDBusMessage hover = menuCall("Event");
+    hover << layout.children[1].id << QStringLiteral("hovered") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+    watcher.call(hover);
+    EXPECT_TRUE(eventually([&] { return refreshes == 1; }));
+    EXPECT_EQ(quits, 0) << "only a click chooses";
 }
 
 } // namespace

@@ -65,17 +65,17 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
         sysfs.powerSource = CommandLine::PowerSource::Sysfs;
         powerSources = hostPowerSources(sysfs, false);
     }
+    const auto statusBar = std::make_shared<platform::QtStatusBar>(
+        trayPicture, platform::StatusItemTexts{
+                         .id = application.applicationName(),
+                         .title = application.applicationDisplayName(),
+                         .noTrayWarning = QStringLiteral(
+                             "battery-monitor: no system tray yet, neither an XEmbed tray nor a StatusNotifierItem "
+                             "host; the icon appears as soon as one starts (on GNOME: the AppIndicator extension)"),
+                     });
     AppDelegate delegate(hostServices(line, std::get<0>(std::move(powerSources)), launcher, mainQueue, std::cout),
                          {
-                             .statusBar = std::make_shared<platform::QtStatusBar>(
-                                 trayPicture,
-                                 platform::StatusItemTexts{
-                                     .id = application.applicationName(),
-                                     .title = application.applicationDisplayName(),
-                                     .noTrayWarning = QStringLiteral(
-                                         "battery-monitor: no system tray yet, neither an XEmbed tray nor a StatusNotifierItem "
-                                         "host; the icon appears as soon as one starts (on GNOME: the AppIndicator extension)"),
-                                 }),
+                             .statusBar = statusBar,
                              .systemSymbolImage = systemSymbolImage,
                              .scheduleTimer = platform::scheduleQtTimer,
                              .mainQueue = mainQueue,
@@ -85,6 +85,11 @@ int BatteryApp::main(int argc, char* argv[], const CommandLine& line)
         delegate.batteryMonitor,
         std::make_shared<platform::DesktopNotifications>(application.applicationDisplayName(), std::cerr),
         mainQueue);
+    // A right click on the item offers the panel's own two actions.
+    statusBar->setMenu({
+        {QStringLiteral("Aggiorna"), [&delegate] { delegate.batteryMonitor->refresh(); }},
+        {QStringLiteral("Esci"), [] { QApplication::quit(); }},
+    });
     // Launch has finished once the event loop runs.
     QTimer::singleShot(0, &application, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return application.exec();

@@ -3,8 +3,8 @@
 # manager xfwm4 so the work area is real: the panel's own configuration in a scratch
 # XDG_CONFIG_HOME (xfconfd, which the session bus starts, reads it). The icon registers and
 # reads on the panel; a click opens the panel under the bar at the icon, whole on screen; a
-# second click, Escape and a click elsewhere close it; the icon comes back when the panel
-# restarts.
+# second click, Escape and a click elsewhere close it; a right click shows the item's menu, whose
+# "Aggiorna" refreshes; the icon comes back when the panel restarts.
 #   xfce_panel_e2e.sh BATTERY_MONITOR FIXTURE_MACHINE [SCREENSHOT_DIR]
 set -euo pipefail
 program=$1
@@ -64,6 +64,20 @@ eventually 5 popup_open || fail "a fourth click did not open the panel"
 sleep 0.5
 xdotool mousemove 300 400 click 1
 eventually 5 popup_closed || fail "a click elsewhere did not close the panel"
+
+# A right click shows the item's menu; "Aggiorna" reads the battery at once, before the next tick.
+icon_picture() { import -window root -crop "24x24+$((icon_x - 12))+$((icon_y - 12))" +repage "$1"; }
+icon_picture "$work/before.png"
+echo 55 >"$battery/capacity"
+sleep 0.5
+xdotool mousemove "$icon_x" "$icon_y" click 3
+menu_shown() { [ "$(pixel $((icon_x - 40)) $((bar_height + 17)))" != "$(pixel 300 400)" ]; }
+eventually 5 menu_shown || fail "a right click showed no menu"
+[ -z "$screenshots" ] || import -window root -crop "400x120+880+0" +repage "$screenshots/xfce-panel-menu.png"
+xdotool mousemove $((icon_x - 40)) $((bar_height + 17)) click 1
+refreshed() { icon_picture "$work/after.png" && ! cmp -s "$work/before.png" "$work/after.png"; }
+eventually 5 refreshed || fail "Aggiorna in the menu did not refresh the icon"
+popup_closed || fail "Aggiorna in the menu opened the panel"
 
 # The panel restarts: the icon comes back.
 kill "$panel_pid"

@@ -146,7 +146,19 @@ void StatusNotifierItem::SecondaryActivate(int x, int y)
     Activate(x, y);
 }
 
-void StatusNotifierItem::ContextMenu(int, int) {}
+void StatusNotifierItem::ContextMenu(int x, int y)
+{
+    emit contextMenuRequested(QPoint(x, y));
+}
+
+void StatusNotifierItem::setMenu(std::vector<MenuEntry> entries)
+{
+    if (menu_ || !bus_.isConnected())
+        return;
+    menu_ = new DBusMenu(std::move(entries), this);
+    bus_.registerObject(QString::fromLatin1(menuPath), menu_,
+                        QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
+}
 
 void StatusNotifierItem::Scroll(int, const QString&) {}
 

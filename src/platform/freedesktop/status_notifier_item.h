@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 #include <QColor>
+#include "platform/freedesktop/dbus_menu.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -71,6 +73,7 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
 
 public:
     static constexpr auto objectPath = "/StatusNotifierItem";
+    static constexpr auto menuPath = "/MenuBar";
     static constexpr auto watcherService = "org.kde.StatusNotifierWatcher";
 
     // `id` names the application to hosts; `title` heads the item's tooltip.
@@ -79,6 +82,9 @@ public:
 
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
     QString serviceName() const { return serviceName_; }
+
+    // The menu hosts show on a right click; exported once, before the item registers.
+    void setMenu(std::vector<MenuEntry> entries);
 
     // The item's picture at 22 and 44 pixels, the level (" 72%") for its tooltip, and more lines
     // for the tooltip.
@@ -95,7 +101,7 @@ public:
         return {{}, {}, title(), details_.isEmpty() ? label_.trimmed() : label_.trimmed() + u'\n' + details_};
     }
     bool itemIsMenu() const { return false; }
-    QDBusObjectPath menu() const { return QDBusObjectPath("/NO_DBUSMENU"); }
+    QDBusObjectPath menu() const { return QDBusObjectPath(menu_ ? menuPath : "/NO_DBUSMENU"); }
     QString noLabel() const { return {}; }
 
 public slots:
@@ -113,6 +119,8 @@ signals:
 
     // A host clicked the item at (x, y) on the screen, (0, 0) when it does not say where.
     void activated(QPoint position);
+    // A host that shows no exported menu asks for ours at (x, y).
+    void contextMenuRequested(QPoint position);
     // A watcher accepted the item, or the watcher went away or refused it. Sent with every
     // answer, also an unchanged one: the first is news to whoever waits to learn whether there
     // is a host.
@@ -129,6 +137,7 @@ private:
     StatusNotifierPixmaps pixmaps_;
     QString label_;
     QString details_;
+    DBusMenu* menu_ = nullptr;
 };
 
 } // namespace platform

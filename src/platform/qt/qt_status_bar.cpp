@@ -2,6 +2,7 @@
 
 #include "platform/qt/panel_ink.h"
 
+#include <QCursor>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -9,9 +10,18 @@
 
 namespace platform {
 
-QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon, const StatusItemTexts& texts)
+QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon, const StatusItemTexts& texts,
+                                       const std::vector<MenuEntry>& menu)
     : paintIcon_(std::move(paintIcon)), notifierItem_(texts.id, texts.title)
 {
+    if (!menu.empty()) {
+        notifierItem_.setMenu(menu);
+        menu_ = std::make_unique<QMenu>();
+        for (const auto& entry : menu)
+            menu_->addAction(entry.label, entry.action);
+        connect(&notifierItem_, &StatusNotifierItem::contextMenuRequested, this,
+                [this](QPoint position) { menu_->popup(position.isNull() ? QCursor::pos() : position); });
+    }
     connect(&notifierItem_, &StatusNotifierItem::activated, this, [this](QPoint position) {
         activationPoint_ = position;
         if (action_)
@@ -44,6 +54,7 @@ void QtStatusItemButton::showNotifierItem(bool show)
             if (reason == QSystemTrayIcon::Trigger && action_)
                 action_(this);
         });
+        trayIcon_->setContextMenu(menu_.get());
         render();
     }
     // Qt docks the icon again whenever a tray host appears, also one started after us.
@@ -133,7 +144,7 @@ void QtStatusItemButton::render()
 
 std::shared_ptr<StatusItem> QtStatusBar::statusItem(double)
 {
-    return std::make_shared<QtStatusItem>(paintIcon_, texts_);
+    return std::make_shared<QtStatusItem>(paintIcon_, texts_, menu_);
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QMenu>
 #include <QObject>
 #include <QString>
 #include <QSystemTrayIcon>
@@ -33,7 +34,7 @@ struct StatusItemTexts {
 class QtStatusItemButton final : public QObject, public StatusItemButton {
     Q_OBJECT
 public:
-    QtStatusItemButton(TrayIconPainter paintIcon, const StatusItemTexts& texts);
+    QtStatusItemButton(TrayIconPainter paintIcon, const StatusItemTexts& texts, const std::vector<MenuEntry>& menu = {});
 
     void setAction(Action action) override;
     void setTitle(std::string title) override;
@@ -65,11 +66,16 @@ private:
     std::optional<StatusImage> image_;
     ImagePosition imagePosition_ = ImagePosition::NoImage;
     bool renderPending_ = false;
+    // The right click's menu, for the XEmbed icon and for hosts that ask for it.
+    std::unique_ptr<QMenu> menu_;
 };
 
 class QtStatusItem final : public StatusItem {
 public:
-    QtStatusItem(TrayIconPainter paintIcon, const StatusItemTexts& texts) : button_(std::move(paintIcon), texts) {}
+    QtStatusItem(TrayIconPainter paintIcon, const StatusItemTexts& texts, const std::vector<MenuEntry>& menu)
+        : button_(std::move(paintIcon), texts, menu)
+    {
+    }
     StatusItemButton* button() override { return &button_; }
 
 private:
@@ -83,10 +89,13 @@ public:
     {
     }
     std::shared_ptr<StatusItem> statusItem(double length) override;
+    // The menu that items made from now on show on a right click.
+    void setMenu(std::vector<MenuEntry> entries) { menu_ = std::move(entries); }
 
 private:
     TrayIconPainter paintIcon_;
     StatusItemTexts texts_;
+    std::vector<MenuEntry> menu_;
 };
 
 } // namespace platform
