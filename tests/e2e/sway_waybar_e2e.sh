@@ -2,8 +2,8 @@
 # The tray on sway with waybar, the usual Wayland bar: sway nested in Xvfb through wlroots' X11
 # backend (so xdotool on the Xvfb display is a real pointer), waybar with its tray, the program
 # through XWayland. The icon registers and reads on waybar's default bar; a click opens the panel
-# at the bar's right end, under it and whole on screen; a second click and Escape close it; the
-# icon comes back when the bar restarts, and reads on a light bar as well.
+# at the bar's right end, under it and whole on screen; a second click, Escape and a click
+# elsewhere close it; the icon comes back when the bar restarts, and reads on a light bar as well.
 #   sway_waybar_e2e.sh BATTERY_MONITOR FIXTURE_MACHINE [SCREENSHOT_DIR]
 set -euo pipefail
 program=$1
@@ -89,6 +89,11 @@ click_icon
 eventually 5 panel_open || fail "a third click did not open the panel"
 xdotool key Escape
 eventually 5 panel_closed || fail "Escape did not close the panel"
+click_icon
+eventually 5 panel_open || fail "a fourth click did not open the panel"
+sleep 0.5
+xdotool mousemove 300 400 click 1
+eventually 5 panel_closed || fail "a click elsewhere did not close the panel"
 
 # The bar restarts, now light: the icon comes back and still reads.
 as_user pkill -u "${user:-$(id -un)}" -x waybar || true

@@ -98,6 +98,16 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
         available = available.intersected(*workArea);
     const QRect placedBy = anchor ? *anchor : barEnd(screenArea, available);
     window_->setGeometry(placement(placedBy, size, available, preferredEdge));
+    if (behavior_ == Behavior::Transient && waylandSession() && !onWayland()) {
+        if (!clickCatcher_) {
+            clickCatcher_ = std::make_unique<QWidget>();
+            clickCatcher_->setWindowFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::Tool);
+            clickCatcher_->setAttribute(Qt::WA_TranslucentBackground);
+            clickCatcher_->setAttribute(Qt::WA_ShowWithoutActivating);
+        }
+        clickCatcher_->setGeometry(screenArea);
+        clickCatcher_->show();
+    }
     window_->show();
 }
 
@@ -173,8 +183,12 @@ bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
             window_->close();
         }
         // A popup closes itself on a click outside it, which the tray host may hear of as well.
-        if (event->type() == QEvent::Hide && !closingItself_)
-            closedFromOutside_ = std::chrono::steady_clock::now();
+        if (event->type() == QEvent::Hide) {
+            if (!closingItself_)
+                closedFromOutside_ = std::chrono::steady_clock::now();
+            if (clickCatcher_)
+                clickCatcher_->hide();
+        }
     }
     return QObject::eventFilter(watched, event);
 }

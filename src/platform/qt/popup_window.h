@@ -46,6 +46,9 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::unique_ptr<QWidget> window_;
+    // Through XWayland, a clear window over the whole screen under the popup while it is open:
+    // a click on a Wayland window would never reach X11, so the popup's grab would not see it.
+    std::unique_ptr<QWidget> clickCatcher_;
     // The window's child, declared after it so that it goes first: a child deleted before its
     // parent leaves it, where the parent would otherwise delete it a second time.
     std::unique_ptr<QWidget> content_;
