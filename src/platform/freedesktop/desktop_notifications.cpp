@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace platform {
 namespace {
 
@@ -44,9 +46,13 @@ void DesktopNotifications::noServer()
 
 void DesktopNotifications::askCapabilities()
 {
+    // Warnings can come in quick succession: one question on the way is enough.
+    if (std::exchange(askingCapabilities_, true))
+        return;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call(QStringLiteral("GetCapabilities")), callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         finished->deleteLater();
+        askingCapabilities_ = false;
         const QDBusPendingReply<QStringList> reply = *finished;
         if (reply.isValid())
             showsBody_ = reply.value().contains(QStringLiteral("body"));

@@ -43,6 +43,7 @@ private:
     std::ostream& log_;
     QDBusConnection bus_;
     std::optional<bool> showsBody_; // until the server says, assume it does
+    bool askingCapabilities_ = false;
     bool toldNoServer_ = false;
     std::map<std::string, Shown> slots_;
 };
