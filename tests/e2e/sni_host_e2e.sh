@@ -21,11 +21,16 @@ watcher_up() {
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
         --method org.freedesktop.DBus.NameHasOwner org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true
 }
-# A light bar, so the item's ink (the palette's dark text colour) stands out from it.
-gtk-sni-tray-standalone --top --end --watcher --size 30 --color '#e0e0e0' >"$work/host.log" 2>&1 &
-sni_host=$!
-pids+=($sni_host)
-eventually 15 watcher_up || fail "the SNI host started no watcher"
+# A light bar, so the item's ink (the palette's dark text colour) stands out from it. On a busy
+# machine the host now and then dies at start: once more then, as with trayer.
+for attempt in 1 2; do
+    gtk-sni-tray-standalone --top --end --watcher --size 30 --color '#e0e0e0' >"$work/host.log" 2>&1 &
+    sni_host=$!
+    pids+=($sni_host)
+    eventually 15 watcher_up && break
+    kill "$sni_host" 2>/dev/null || true
+    [ "$attempt" -eq 1 ] || fail "the SNI host started no watcher: $(cat "$work/host.log")"
+done
 start_xembed_tray --edge bottom
 
 XDG_CURRENT_DESKTOP='' "$program" --root "$fixture" >"$work/program.log" 2>&1 &
