@@ -88,13 +88,7 @@ struct Plane {
     Pixel* row(int y) { return pixels.data() + ptrdiff_t(y + pad) * (width + 2 * pad) + pad; }
 };
 
-Plane blankPlane(int width, int height, const Box& box)
-{
-    const int pad = passes * (box.reach + 1) + 1;
-    return {width, height, pad, std::vector<Pixel>(size_t(width + 2 * pad) * size_t(height + 2 * pad))};
-}
-
-// Blurs the plane in place: the rows that hold ink along x, then every column along y.
+// Blurs the plane in place: every row along x, then every column along y.
 void blurPlane(Plane& plane, const Box& box)
 {
     const int paddedWidth = plane.width + 2 * plane.pad, paddedHeight = plane.height + 2 * plane.pad;
@@ -131,136 +125,97 @@ Pixel unpacked(QRgb p)
     return Pixel{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))};
 }
 
-struct Layer {
-    QImage image;
-    QPoint deviceOrigin;
-    double scale = 1; // device pixels per painter unit
+// Blurs a premultiplied ARGB32 image in place by a box filter passed three times; pixels beyond
+// its edges count as transparent.
+void blurImage(QImage& image, const Box& box)
+{
+    const int width = image.width(), height = image.height();
+    Plane plane{width, height, passes * (box.reach + 1) + 1, {}};
+    plane.pixels.resize(size_t(width + 2 * plane.pad) * size_t(height + 2 * plane.pad));
+    for (int y = 0; y < height; ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        std::transform(row, row + width, plane.row(y), unpacked);
+    }
+    blurPlane(plane, box);
+    for (int y = 0; y < height; ++y)
+        std::transform(plane.row(y), plane.row(y) + width, reinterpret_cast<QRgb*>(image.scanLine(y)), packed);
+}
+
+// A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
+// the device's resolution: the content is drawn that much smaller, which averages it over
+// f x f blocks, blurred there, and drawn back enlarged with linear filtering. The blur takes
+// what is left of the variance once the averaging ((f² - 1) / 12) and the filling back in
+// (f² / 6) have taken their share.
+struct Reduction {
+    int factor = 1;
+    Box box; // in reduced pixels
 };
 
-// The content rendered in device pixels, aligned to the device's pixel grid so that it lands
-// exactly where painting directly would have put it.
-std::optional<Layer> renderLayer(QPainter& painter, const QRectF& contentBounds, double radius,
-                                 const std::function<void(QPainter&)>& drawContent)
+Reduction reductionFor(double sigma)
+{
+    const int factor = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
+    const double variance = sigma * sigma - (factor == 1 ? 0 : (factor * factor - 1) / 12.0 + factor * factor / 6.0);
+    return {factor, boxFor(std::sqrt(variance) / factor)};
+}
+
+// How far, in pixels, three passes of the box spread ink.
+int spread(const Box& box)
+{
+    return passes * (box.reach + (box.edge > 0 ? 1 : 0));
+}
+
+// The content's ink, blurred by `radius` (in the painter's units) and tinted with `tint` when
+// one is given, drawn `offset` away from the content. The content is rendered with the
+// painter's transform, aligned to the device's pixels, so the result lands where painting
+// directly would have put it, whatever the device pixel ratio.
+void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius, QPointF offset,
+                  std::optional<QColor> tint, const std::function<void(QPainter&)>& drawContent)
 {
     const QTransform toDevice = painter.deviceTransform();
     const double scale = std::sqrt(std::abs(toDevice.determinant()));
-    const int margin = blurMargin(radius * scale);
-    const QRect deviceRect = toDevice.mapRect(contentBounds).toAlignedRect().adjusted(-margin, -margin, margin, margin);
-    if (deviceRect.width() <= 2 * margin || deviceRect.height() <= 2 * margin)
-        return std::nullopt;
-    QImage image(deviceRect.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter layer(&image);
-    layer.setRenderHints(painter.renderHints());
-    layer.setTransform(toDevice * QTransform::fromTranslate(-deviceRect.x(), -deviceRect.y()));
-    drawContent(layer);
-    layer.end();
-    return Layer{image, deviceRect.topLeft(), scale};
-}
+    const QRect deviceRect = toDevice.mapRect(contentBounds).toAlignedRect();
+    if (deviceRect.isEmpty() || !(radius > 0))
+        return;
+    const Reduction reduction = reductionFor(radius * scale);
+    const int f = reduction.factor, margin = spread(reduction.box);
+    QImage layer(QSize((deviceRect.width() + f - 1) / f, (deviceRect.height() + f - 1) / f) + QSize(2 * margin, 2 * margin),
+                 QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter content(&layer);
+    content.setRenderHints(painter.renderHints());
+    content.setTransform(toDevice * QTransform::fromTranslate(-deviceRect.x(), -deviceRect.y())
+                         * QTransform::fromScale(1.0 / f, 1.0 / f) * QTransform::fromTranslate(margin, margin));
+    drawContent(content);
+    if (tint) {
+        content.resetTransform();
+        content.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        content.fillRect(layer.rect(), *tint);
+    }
+    content.end();
+    blurImage(layer, reduction.box);
 
-// Draws an image of device pixels with its top left at `deviceOrigin`, one to one.
-void drawDeviceImage(QPainter& painter, QImage image, QPointF deviceOrigin)
-{
+    const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
+    const QRectF target(QPointF(deviceRect.topLeft()) - QPointF(margin, margin) * f + deviceOffset, QSizeF(layer.size()) * f);
     const qreal ratio = painter.device()->devicePixelRatio();
-    image.setDevicePixelRatio(ratio);
     painter.save();
     painter.resetTransform();
-    painter.drawImage(deviceOrigin / ratio, image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(target.topLeft() / ratio, target.size() / ratio), layer);
     painter.restore();
 }
 
 } // namespace
 
-int blurMargin(double radius)
+void drawShadow(QPainter& painter, const QRectF& contentBounds, const std::function<void(QPainter&)>& drawContent,
+                const QColor& shadowColor, double radius, QPointF offset)
 {
-    if (!(radius > 0))
-        return 0;
-    const Box box = boxFor(radius);
-    return passes * (box.reach + (box.edge > 0 ? 1 : 0));
-}
-
-QImage gaussianBlur(const QImage& premultipliedArgb, double radius)
-{
-    QImage image = premultipliedArgb.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (!(radius > 0) || image.isNull())
-        return image;
-    const int width = image.width(), height = image.height();
-    // A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
-    // the resolution: the image averaged over f x f blocks, blurred by what is left of the
-    // variance once the averaging ((f² - 1) / 12) and the linear filling back in (f² / 6) have
-    // taken their share.
-    const double sigma = radius;
-    const int factor = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
-    const double variance = sigma * sigma - (factor == 1 ? 0 : (factor * factor - 1) / 12.0 + factor * factor / 6.0);
-    const Box box = boxFor(std::sqrt(variance) / factor);
-    Plane plane = blankPlane((width + factor - 1) / factor, (height + factor - 1) / factor, box);
-    const float share = 1.0f / float(factor * factor);
-    for (int y = 0; y < height; ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        Pixel* line = plane.row(y / factor);
-        for (int x = 0; x < width; ++x)
-            line[x / factor] += unpacked(row[x]) * share;
-    }
-    blurPlane(plane, box);
-    // A fine pixel's centre lies at (x + 0.5) / f - 0.5 in coarse units: between the coarse
-    // pixel `left` and the next, a `weight` of the way.
-    std::vector<int> left(static_cast<size_t>(width));
-    std::vector<float> weight(static_cast<size_t>(width));
-    for (int x = 0; x < width; ++x) {
-        const double at = (x + 0.5) / factor - 0.5;
-        left[size_t(x)] = int(std::floor(at));
-        weight[size_t(x)] = float(at - std::floor(at));
-    }
-    std::vector<Pixel> mixed(static_cast<size_t>(plane.width + 2));
-    for (int y = 0; y < height; ++y) {
-        const Pixel* line = plane.row(y);
-        if (factor > 1) {
-            // First between the two coarse rows around it.
-            const double at = (y + 0.5) / factor - 0.5;
-            const int above = int(std::floor(at));
-            const float down = float(at - above);
-            const Pixel *top = plane.row(above) - 1, *bottom = plane.row(above + 1) - 1;
-            for (size_t x = 0; x < mixed.size(); ++x)
-                mixed[x] = top[x] + (bottom[x] - top[x]) * down;
-            line = mixed.data() + 1;
-        }
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        if (factor == 1) {
-            for (int x = 0; x < width; ++x)
-                row[x] = packed(line[x]);
-        } else {
-            for (int x = 0; x < width; ++x) {
-                const Pixel* p = line + left[size_t(x)];
-                row[x] = packed(p[0] + (p[1] - p[0]) * weight[size_t(x)]);
-            }
-        }
-    }
-    return image;
-}
-
-void drawWithShadow(QPainter& painter, const QRectF& contentBounds, const std::function<void(QPainter&)>& drawContent,
-                    const QColor& shadowColor, double radius, QPointF offset)
-{
-    const std::optional<Layer> layer = renderLayer(painter, contentBounds, radius, drawContent);
-    if (!layer)
-        return;
-    QImage shadow = layer->image;
-    QPainter tint(&shadow);
-    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    tint.fillRect(shadow.rect(), shadowColor);
-    tint.end();
-    const QTransform toDevice = painter.deviceTransform();
-    const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
-    drawDeviceImage(painter, gaussianBlur(shadow, radius * layer->scale), layer->deviceOrigin + deviceOffset);
-    drawDeviceImage(painter, layer->image, layer->deviceOrigin);
+    drawSoftened(painter, contentBounds, radius, offset, shadowColor, drawContent);
 }
 
 void drawBlurred(QPainter& painter, const QRectF& contentBounds, double radius,
                  const std::function<void(QPainter&)>& drawContent)
 {
-    const std::optional<Layer> layer = renderLayer(painter, contentBounds, radius, drawContent);
-    if (layer)
-        drawDeviceImage(painter, gaussianBlur(layer->image, radius * layer->scale), layer->deviceOrigin);
+    drawSoftened(painter, contentBounds, radius, {}, std::nullopt, drawContent);
 }
 
 } // namespace ui

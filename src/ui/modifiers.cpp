@@ -203,8 +203,9 @@ View View::shadow(Color color, double radius, double x, double y) const
         const double reach = 4 * radius + std::abs(offset.x()) + std::abs(offset.y());
         const QRectF bounds = layerBounds(context.painter, laidOut, reach);
         if (!bounds.isEmpty())
-            drawWithShadow(context.painter, bounds, childrenPainter(context, laidOut, reach),
-                           color.resolve(context.scheme), radius, offset);
+            drawShadow(context.painter, bounds, childrenPainter(context, laidOut, reach), color.resolve(context.scheme),
+                       radius, offset);
+        paintChildren(context, laidOut);
     };
     return drawnWith(*this, "shadow", draw);
 }
