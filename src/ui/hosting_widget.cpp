@@ -1,6 +1,7 @@
 #include "ui/hosting_widget.h"
 
 #include "ui/accessible_host.h"
+#include "ui/painting_thread.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -57,18 +58,38 @@ void HostingWidget::setColorScheme(ColorScheme scheme)
 
 void HostingWidget::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
-    // Effects read the clip to spare layers that fall outside the repainted part.
-    painter.setClipRegion(event->region());
     const double now = steadySeconds();
     // Between changes, frames only advance what moves: the rest of the tree stands as it was.
-    if (stale_ || size() != renderedSize_ || !host_.renderAnimationFrame(painter, scheme_, now)) {
-        host_.render(painter, size(), scheme_, now);
+    const bool updated = stale_ || size() != renderedSize_ || !host_.advanceAnimations(now);
+    if (updated) {
+        host_.update(size(), scheme_, now);
         stale_ = false;
         renderedSize_ = size();
-        if (QAccessible::isActive())
-            accessibleTreeChanged(this);
     }
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (canvas_.size() != pixels || canvas_.devicePixelRatio() != ratio) {
+        canvas_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        canvas_.setDevicePixelRatio(ratio);
+    }
+    const QRegion region = event->region();
+    const QRect area = rect();
+    runOnPaintingThread([&] {
+        QPainter painter(&canvas_);
+        // Effects read the clip to spare layers that fall outside the repainted part.
+        painter.setClipRegion(region);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(area, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        host_.paint(painter, scheme_);
+    });
+    QPainter painter(this);
+    painter.setClipRegion(region);
+    painter.drawImage(QPointF(), canvas_);
+    painter.end();
+    host_.runAppearActions();
+    if (updated && QAccessible::isActive())
+        accessibleTreeChanged(this);
     if (host_.isAnimating(now) && !frameTimer_.isActive())
         frameTimer_.start(int(std::lround(host_.frameInterval(now, devicePixelRatioF()) * 1000)));
 }
@@ -154,6 +175,7 @@ void HostingWidget::hideEvent(QHideEvent* event)
     // Each opening starts with the keyboard on no button.
     setKeyboardFocus({});
     keyPress_.reset();
+    canvas_ = QImage(); // a closed panel keeps no pixels
     QWidget::hideEvent(event);
 }
 

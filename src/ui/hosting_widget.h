@@ -3,6 +3,7 @@
 #include "ui/keyboard_focus.h"
 #include "ui/view_host.h"
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -51,6 +52,7 @@ private:
     ColorScheme scheme_ = ColorScheme::Light;
     bool stale_ = true;  // the last render no longer shows what the views would build
     QSize renderedSize_;
+    QImage canvas_; // painted on the painting thread, then shown
     QTimer frameTimer_;
     KeyboardFocus focus_;
     std::optional<QPointF> keyPress_; // where Space or Enter pressed the focused button

@@ -39,6 +39,13 @@ ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
 
 void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double now)
 {
+    update(size, scheme, now);
+    paint(painter, scheme);
+    runAppearActions();
+}
+
+void ViewHost::update(QSizeF size, ColorScheme scheme, double now)
+{
     beginTextFrame();
     store_->now = now;
     store_->beginPass();
@@ -47,10 +54,9 @@ void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double
 
     Layout layout;
     tree_ = layOut(root, size, layout);
-    paint(painter, scheme);
 }
 
-bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, double now)
+bool ViewHost::advanceAnimations(double now)
 {
     store_->now = now;
     for (const StateKey& key : store_->animatingKeys(now)) {
@@ -61,32 +67,34 @@ bool ViewHost::renderAnimationFrame(QPainter& painter, ColorScheme scheme, doubl
         const auto source = node->traits().builtBy;
         if (!source)
             return false;
-        const View rebuilt = resolveTree(*source, *store_, key.place, now);
+        const View body = resolveTree(*source, *store_, key.place, now);
         Layout layout;
         const ProposedSize proposal{node->frame.width(), node->frame.height()};
-        if (layout.sizeOf(rebuilt, proposal) != node->frame.size())
+        if (layout.sizeOf(body, proposal) != node->frame.size())
             return false;
-        *node = layout.place(rebuilt, node->frame, key.place);
+        *node = layout.place(body, node->frame, key.place);
     }
     // The extents above the rebuilt views still hold: their frames did not change.
-    paint(painter, scheme);
     return true;
 }
 
-void ViewHost::paint(QPainter& painter, ColorScheme scheme)
+void ViewHost::paint(QPainter& painter, ColorScheme scheme) const
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     PaintContext context{painter, scheme};
     paintTree(context, tree_);
+}
 
+void ViewHost::runAppearActions()
+{
     std::unordered_set<ViewPath, KeyHash> present;
-    runAppearActions(tree_, present);
+    collectAppearActions(tree_, present);
     appeared_ = std::move(present);
 }
 
-void ViewHost::runAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present)
+void ViewHost::collectAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present)
 {
     if (const auto action = node.view.node().appearAction()) {
         present.insert(node.path);
@@ -94,7 +102,7 @@ void ViewHost::runAppearActions(const LaidOut& node, std::unordered_set<ViewPath
             action();
     }
     for (const auto& child : node.children)
-        runAppearActions(child, present);
+        collectAppearActions(child, present);
 }
 
 QRectF ViewHost::animatingBounds(double now) const

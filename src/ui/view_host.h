@@ -22,13 +22,21 @@ public:
 
     explicit ViewHost(Body body);
 
-    // Resolves, lays out in `size` (points) and paints with `painter`, whose unit is a point.
+    // Resolves, lays out in `size` (points) and paints with `painter`, whose unit is a point,
+    // then runs the appear actions: `update`, `paint` and `runAppearActions` in turn.
     void render(QPainter& painter, QSizeF size, ColorScheme scheme, double now);
 
+    // Builds the views again and lays them out in `size` (points).
+    void update(QSizeF size, ColorScheme scheme, double now);
     // An animation frame: builds again only the views whose animations move, in the places the
-    // last render gave them, then paints. False, painting nothing, when a moving view would
-    // change its size: then a full render is due.
-    bool renderAnimationFrame(QPainter& painter, ColorScheme scheme, double now);
+    // last layout gave them. False when a moving view would change its size: then an update is
+    // due.
+    bool advanceAnimations(double now);
+    // Paints the last layout with `painter`, whose unit is a point. Reads the views and changes
+    // nothing, so it may run on another thread while this one waits.
+    void paint(QPainter& painter, ColorScheme scheme) const;
+    // Runs the actions of the views that the last layout placed for the first time.
+    void runAppearActions();
 
     // The last render's layout, for tests.
     const LaidOut& laidOut() const { return tree_; }
@@ -52,8 +60,7 @@ public:
     void setInvalidate(std::function<void()> invalidate) { store_->invalidate = std::move(invalidate); }
 
 private:
-    void paint(QPainter& painter, ColorScheme scheme);
-    void runAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present);
+    void collectAppearActions(const LaidOut& node, std::unordered_set<ViewPath, KeyHash>& present);
 
     Body body_;
     std::shared_ptr<ViewStateStore> store_ = std::make_shared<ViewStateStore>();
