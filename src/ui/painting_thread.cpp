@@ -3,10 +3,34 @@
 #include <QThread>
 #include <QThreadPool>
 
-#include <atomic>
 #include <future>
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace ui {
+namespace {
+
+// Qt's pool hands the job over through futexes that the thread sanitizer cannot see; these two
+// tell it what the hand-over guarantees: all the caller did before comes before the job.
+[[maybe_unused]] char handOver;
+
+void beforeHandingOver()
+{
+#if defined(__SANITIZE_THREAD__)
+    __tsan_release(&handOver);
+#endif
+}
+
+void afterTakingOver()
+{
+#if defined(__SANITIZE_THREAD__)
+    __tsan_acquire(&handOver);
+#endif
+}
+
+} // namespace
 
 void runOnPaintingThread(const std::function<void()>& paint)
 {
@@ -15,14 +39,12 @@ void runOnPaintingThread(const std::function<void()>& paint)
         paint();
         return;
     }
-    // The caller waits, so the two threads never touch the views at once. Both hand-overs go
-    // through standard atomics, which the thread sanitizer sees, as it does not see Qt's.
-    std::atomic<bool> handedOver{false};
+    // The caller waits, so the two threads never touch the views at once.
     std::promise<void> painted;
     std::future<void> done = painted.get_future();
-    handedOver.store(true, std::memory_order_release);
+    beforeHandingOver();
     pool->start([&] {
-        (void)handedOver.load(std::memory_order_acquire);
+        afterTakingOver();
         try {
             paint();
             painted.set_value();
