@@ -229,4 +229,51 @@ TEST(Painting, FillsFollowTheAppearance)
     EXPECT_EQ(centre(ColorScheme::Dark), QColor(Qt::white));
 }
 
+TEST(Changes, OnlyViewsThatDrawDifferentlyArePaintedAgain)
+{
+    // A row of two texts over a card with a shadow; the same body gives the same tree.
+    struct Inputs {
+        std::string left = "72%", right = "Batteria";
+        Color ink = Color::primary();
+        double shadow = 0.1;
+    } inputs;
+    ViewHost host([&](ColorScheme) {
+        return View(HStack(0, {View(Text(inputs.left)).frame(100, 40), View(Text(inputs.right).foregroundColor(inputs.ink)).frame(100, 40)})
+                        .background(RoundedRectangle(8).fill(Color::white())))
+            .shadow(Color::black().opacity(inputs.shadow), 2)
+            .padding(50);
+    });
+    const auto update = [&] {
+        host.update({300, 140}, ColorScheme::Light, 0);
+        return host.changedBounds();
+    };
+    EXPECT_TRUE(update().contains(QRectF(0, 0, 300, 140))) << "the first layout changes everything";
+    EXPECT_TRUE(update().isEmpty());
+
+    const auto text = [&](std::size_t i) { return findAll(host.laidOut(), "Text").at(i)->frame; };
+
+    // A changed text: it and what the shadow spreads from it, not its neighbour.
+    inputs.left = "73%";
+    QRectF changed = update();
+    EXPECT_TRUE(changed.contains(text(0)));
+    EXPECT_FALSE(changed.intersects(text(1)));
+    EXPECT_LE(changed.top(), text(0).top() - 16 - 8) << "the shadow blurs the change by 8 past the text's ink";
+
+    inputs.ink = Color::red();
+    changed = update();
+    EXPECT_TRUE(changed.contains(text(1))) << "a colour is part of the look";
+    EXPECT_FALSE(changed.intersects(text(0)));
+
+    inputs.shadow = 0.2;
+    EXPECT_TRUE(update().contains(QRectF(40, 40, 220, 60))) << "the shadow's own look: all of it";
+
+    // A view that moves is painted where it was and where it is.
+    ViewHost moving([&](ColorScheme) { return View(Text("x")).padding(edges::leading, inputs.shadow * 100); });
+    moving.update({300, 40}, ColorScheme::Light, 0);
+    inputs.shadow = 0.8;
+    moving.update({300, 40}, ColorScheme::Light, 0);
+    EXPECT_LT(moving.changedBounds().left(), 140);
+    EXPECT_GT(moving.changedBounds().right(), 190);
+}
+
 } // namespace

@@ -60,6 +60,7 @@ private:
 struct LinearGradient {
     Color start;
     Color end;
+    friend bool operator==(const LinearGradient&, const LinearGradient&) = default;
 };
 
 // What fills or strokes a shape.

@@ -44,8 +44,30 @@ HostingWidget::~HostingWidget()
 
 void HostingWidget::invalidate()
 {
-    stale_ = true;
-    update();
+    // Several changes in one turn of the event loop give one layout.
+    if (std::exchange(layoutQueued_, true))
+        return;
+    QMetaObject::invokeMethod(this, &HostingWidget::layOutAgain, Qt::QueuedConnection);
+}
+
+void HostingWidget::layOutAgain()
+{
+    if (!std::exchange(layoutQueued_, false))
+        return; // a paint came first and laid out
+    if (!isVisible() || stale_ || size() != renderedSize_) {
+        stale_ = true;
+        update();
+        return;
+    }
+    host_.update(size(), scheme_, steadySeconds());
+    if (QAccessible::isActive())
+        accessibleTreeChanged(this);
+    // Only the views whose looks changed are painted again.
+    const QRect changed = host_.changedBounds().toAlignedRect().intersected(rect());
+    if (changed.isEmpty())
+        host_.runAppearActions();
+    else
+        update(changed);
 }
 
 void HostingWidget::setColorScheme(ColorScheme scheme)
@@ -53,17 +75,19 @@ void HostingWidget::setColorScheme(ColorScheme scheme)
     if (scheme_ == scheme)
         return;
     scheme_ = scheme;
-    invalidate();
+    // Views name colours for both appearances, so the whole panel is painted again.
+    stale_ = true;
+    update();
 }
 
 void HostingWidget::paintEvent(QPaintEvent* event)
 {
     const double now = steadySeconds();
     // Between changes, frames only advance what moves: the rest of the tree stands as it was.
-    const bool updated = stale_ || size() != renderedSize_ || !host_.advanceAnimations(now);
+    const bool updated = stale_ || layoutQueued_ || size() != renderedSize_ || !host_.advanceAnimations(now);
     if (updated) {
         host_.update(size(), scheme_, now);
-        stale_ = false;
+        stale_ = layoutQueued_ = false;
         renderedSize_ = size();
     }
     const qreal ratio = devicePixelRatioF();

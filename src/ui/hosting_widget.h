@@ -30,7 +30,8 @@ public:
 
     void setColorScheme(ColorScheme scheme);
 
-    // Asks for a full render: something the views read has changed.
+    // Something the views read has changed: they are built and laid out again, and what they
+    // draw differently is painted again.
     void invalidate();
 
     // The last render's layout, in the widget's coordinates.
@@ -50,13 +51,15 @@ protected:
 private:
     ViewHost host_;
     ColorScheme scheme_ = ColorScheme::Light;
-    bool stale_ = true;  // the last render no longer shows what the views would build
+    bool stale_ = true;  // the whole widget needs laying out and painting
+    bool layoutQueued_ = false;
     QSize renderedSize_;
     QImage canvas_; // painted on the painting thread, then shown
     QTimer frameTimer_;
     KeyboardFocus focus_;
     std::optional<QPointF> keyPress_; // where Space or Enter pressed the focused button
 
+    void layOutAgain();
     void setKeyboardFocus(KeyboardFocus focus);
     std::vector<std::function<void()>> disconnects_;
 };

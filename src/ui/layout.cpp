@@ -1,8 +1,10 @@
 #include "ui/layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <iterator>
+#include <typeinfo>
 
 namespace ui {
 
@@ -41,6 +43,24 @@ LaidOut layOut(const View& root, QSizeF size, Layout& layout)
     const QSizeF chosen = layout.sizeOf(root, {size.width(), size.height()});
     const QRectF frame(QPointF((size.width() - chosen.width()) / 2, (size.height() - chosen.height()) / 2), chosen);
     return layout.place(root, frame, {});
+}
+
+QRectF changedInk(const LaidOut& before, const LaidOut& after)
+{
+    const ViewNode &was = before.view.node(), &is = after.view.node();
+    const bool alike = before.frame == after.frame && before.children.size() == after.children.size()
+                       && typeid(was) == typeid(is) && was.kind() == is.kind() && is.drawsLike(was);
+    if (!alike)
+        return inkBounds(before) | inkBounds(after);
+    QRectF changed;
+    for (std::size_t i = 0; i < after.children.size(); ++i)
+        changed |= changedInk(before.children[i], after.children[i]);
+    const double reach = is.changeReach();
+    if (changed.isEmpty() || reach == 0)
+        return changed;
+    if (std::isinf(reach))
+        return inkBounds(before) | inkBounds(after);
+    return changed.adjusted(-reach, -reach, reach, reach);
 }
 
 void paintChildren(PaintContext& context, const LaidOut& laidOut)

@@ -75,6 +75,10 @@ inline QRectF inkBounds(const LaidOut& laidOut)
     return laidOut.extent.adjusted(-reach, -reach, reach, reach);
 }
 
+// Where two layouts of a view differ in what they draw, in root coordinates: the ink of every
+// view that moved, changed or came or went between them.
+QRectF changedInk(const LaidOut& before, const LaidOut& after);
+
 void paintChildren(PaintContext& context, const LaidOut& laidOut);
 void paintTree(PaintContext& context, const LaidOut& laidOut);
 

@@ -5,7 +5,10 @@
 #include "ui/effects.h"
 
 #include <algorithm>
+#include <any>
 #include <cmath>
+#include <limits>
+#include <tuple>
 
 namespace ui {
 namespace {
@@ -84,6 +87,7 @@ public:
     BackgroundNode(View content, View decoration) : ViewNode({std::move(decoration), std::move(content)}) {}
 
     std::string_view kind() const override { return "background"; }
+    bool drawsLike(const ViewNode&) const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         return layout.sizeOf(children()[1], proposal);
@@ -99,23 +103,36 @@ protected:
 
 // A modifier that only changes how its content is drawn, or runs an action when it first
 // appears: it keeps the content's size and frame, so it moves no neighbour.
+// `look` holds the modifier's arguments, so that two of them can tell whether they draw alike.
 class DrawingNode final : public ContentModifier<DrawingNode> {
 public:
     using Draw = std::function<void(PaintContext&, const LaidOut&)>;
 
-    DrawingNode(View content, std::string_view kind, Draw draw, std::function<void()> appear = {})
-        : ContentModifier(std::move(content)), kind_(kind), draw_(std::move(draw)), appear_(std::move(appear))
+    template <class Look>
+    DrawingNode(View content, std::string_view kind, Draw draw, Look look, double reach, std::function<void()> appear)
+        : ContentModifier(std::move(content)), kind_(kind), draw_(std::move(draw)), appear_(std::move(appear)),
+          look_(std::move(look)), reach_(reach),
+          sameLook_([](const std::any& a, const std::any& b) { return *std::any_cast<Look>(&a) == *std::any_cast<Look>(&b); })
     {
     }
 
     std::string_view kind() const override { return kind_; }
     void paint(PaintContext& context, const LaidOut& laidOut) const override { draw_(context, laidOut); }
     std::function<void()> appearAction() const override { return appear_; }
+    bool drawsLike(const ViewNode& other) const override
+    {
+        const auto& that = static_cast<const DrawingNode&>(other);
+        return sameLook_ == that.sameLook_ && sameLook_(look_, that.look_);
+    }
+    double changeReach() const override { return reach_; }
 
 private:
     std::string_view kind_;
     Draw draw_;
     std::function<void()> appear_;
+    std::any look_;
+    double reach_;
+    bool (*sameLook_)(const std::any&, const std::any&);
 };
 
 // The part of the content worth a layer: where its ink may lie, and, when only part of the
@@ -141,6 +158,8 @@ std::function<void(QPainter&)> childrenPainter(const PaintContext& context, cons
     };
 }
 
+constexpr double infinity = std::numeric_limits<double>::infinity();
+
 // Rotation and scale about the centre of the view's frame.
 DrawingNode::Draw transformed(double degrees, double scale)
 {
@@ -157,9 +176,19 @@ DrawingNode::Draw transformed(double degrees, double scale)
     };
 }
 
-View drawnWith(View content, std::string_view kind, DrawingNode::Draw draw, std::function<void()> appear = {})
+// `reach`: how far past its content the modifier draws differently when the content changes.
+template <class... Arguments>
+View drawnWith(View content, std::string_view kind, DrawingNode::Draw draw, std::tuple<Arguments...> look,
+               double reach = 0, std::function<void()> appear = {})
 {
-    return View(std::make_shared<DrawingNode>(std::move(content), kind, std::move(draw), std::move(appear)));
+    return View(std::make_shared<DrawingNode>(std::move(content), kind, std::move(draw), std::move(look), reach,
+                                              std::move(appear)));
+}
+
+// How far a blur of `radius` spreads ink, with room to spare.
+double blurReach(double radius)
+{
+    return 4 * radius;
 }
 
 } // namespace
@@ -186,57 +215,60 @@ View View::background(View decoration) const
 
 View View::foregroundColor(Color color) const
 {
-    return drawnWith(*this, "foregroundColor", [color](PaintContext& context, const LaidOut& laidOut) {
+    const auto draw = [color](PaintContext& context, const LaidOut& laidOut) {
         PaintContext inner{context.painter, context.scheme, color};
         paintChildren(inner, laidOut);
-    });
+    };
+    return drawnWith(*this, "foregroundColor", draw, std::tuple(color));
 }
 
 View View::onAppear(std::function<void()> action) const
 {
-    return drawnWith(*this, "onAppear", paintChildren, std::move(action));
+    return drawnWith(*this, "onAppear", paintChildren, std::tuple(), 0, std::move(action));
 }
 
 View View::shadow(Color color, double radius, double x, double y) const
 {
     const auto draw = [color, radius, offset = QPointF(x, y)](PaintContext& context, const LaidOut& laidOut) {
-        const double reach = 4 * radius + std::abs(offset.x()) + std::abs(offset.y());
+        const double reach = blurReach(radius) + std::abs(offset.x()) + std::abs(offset.y());
         const QRectF bounds = layerBounds(context.painter, laidOut, reach);
         if (!bounds.isEmpty())
             drawShadow(context.painter, bounds, childrenPainter(context, laidOut, reach), color.resolve(context.scheme),
                        radius, offset);
         paintChildren(context, laidOut);
     };
-    return drawnWith(*this, "shadow", draw);
+    return drawnWith(*this, "shadow", draw, std::tuple(color, radius, x, y), blurReach(radius) + std::abs(x) + std::abs(y));
 }
 
 View View::blur(double radius) const
 {
-    return drawnWith(*this, "blur", [radius](PaintContext& context, const LaidOut& laidOut) {
-        const QRectF bounds = layerBounds(context.painter, laidOut, 4 * radius);
+    const auto draw = [radius](PaintContext& context, const LaidOut& laidOut) {
+        const QRectF bounds = layerBounds(context.painter, laidOut, blurReach(radius));
         if (!bounds.isEmpty())
-            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, 4 * radius));
-    });
+            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, blurReach(radius)));
+    };
+    return drawnWith(*this, "blur", draw, std::tuple(radius), blurReach(radius));
 }
 
 View View::opacity(double value) const
 {
-    return drawnWith(*this, "opacity", [value](PaintContext& context, const LaidOut& laidOut) {
+    const auto draw = [value](PaintContext& context, const LaidOut& laidOut) {
         context.painter.save();
         context.painter.setOpacity(context.painter.opacity() * value);
         paintChildren(context, laidOut);
         context.painter.restore();
-    });
+    };
+    return drawnWith(*this, "opacity", draw, std::tuple(value));
 }
 
 View View::rotationEffect(double degrees) const
 {
-    return drawnWith(*this, "rotationEffect", transformed(degrees, 1));
+    return drawnWith(*this, "rotationEffect", transformed(degrees, 1), std::tuple(degrees), infinity);
 }
 
 View View::scaleEffect(double scale) const
 {
-    return drawnWith(*this, "scaleEffect", transformed(0, scale));
+    return drawnWith(*this, "scaleEffect", transformed(0, scale), std::tuple(scale), infinity);
 }
 
 } // namespace ui

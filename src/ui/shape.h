@@ -20,6 +20,7 @@ struct Shape {
     static constexpr Shape circle() { return {ShapeKind::Circle}; }
     static constexpr Shape capsule() { return {ShapeKind::Capsule}; }
     static constexpr Shape roundedRectangle(double radius) { return {ShapeKind::RoundedRectangle, radius}; }
+    friend bool operator==(const Shape&, const Shape&) = default;
 };
 
 // The closed outline of `shape` in `bounds`, running clockwise on screen. A circle is inscribed
@@ -30,6 +31,7 @@ QPainterPath shapePath(const Shape& shape, const QRectF& bounds);
 struct StrokeStyle {
     double lineWidth = 1;
     Qt::PenCapStyle cap = Qt::FlatCap;
+    friend bool operator==(const StrokeStyle&, const StrokeStyle&) = default;
 };
 
 // The part of the circle inscribed in `bounds` between two fractions of its length, clockwise

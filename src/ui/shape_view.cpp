@@ -14,6 +14,8 @@ public:
         return names[int(view_.shape_.kind)];
     }
 
+    bool drawsLike(const ViewNode& other) const override { return view_ == static_cast<const Node&>(other).view_; }
+
     // Shapes have no size of their own: they take the offer, and a conventional 10 when asked
     // for their ideal.
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override

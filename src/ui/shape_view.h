@@ -16,6 +16,7 @@ public:
     ShapeView& trim(double from, double to) { trimFrom_ = from; trimTo_ = to; return *this; }
 
     operator View() const; // NOLINT: a shape is a view wherever one is expected
+    friend bool operator==(const ShapeView&, const ShapeView&) = default;
 
 private:
     class Node;

@@ -23,6 +23,8 @@ struct Symbol {
     // The glyph's ink within that box, in ems from its top left, for aligning it with pixels
     // or with text.
     QRectF ink{0, 0, 1, 1};
+
+    friend bool operator==(const Symbol&, const Symbol&) = default;
 };
 
 // The symbol of `glyph`, measured. Nothing when the font or the glyph is missing, so callers

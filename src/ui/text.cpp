@@ -9,6 +9,7 @@ public:
     explicit Node(Text text) : text_(std::move(text)) {}
 
     std::string_view kind() const override { return "Text"; }
+    bool drawsLike(const ViewNode& other) const override { return text_ == static_cast<const Node&>(other).text_; }
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
@@ -59,6 +60,7 @@ public:
     explicit Node(Image image) : image_(std::move(image)) {}
 
     std::string_view kind() const override { return "Image"; }
+    bool drawsLike(const ViewNode& other) const override { return image_ == static_cast<const Node&>(other).image_; }
 
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override
     {

@@ -19,6 +19,7 @@ public:
     Text& minimumScaleFactor(double factor) { request_.minimumScaleFactor = factor; return *this; }
 
     operator View() const; // NOLINT: a text is a view wherever one is expected
+    friend bool operator==(const Text&, const Text&) = default;
 
 private:
     class Node;
@@ -36,6 +37,7 @@ public:
     Image& foregroundColor(Color color) { color_ = color; return *this; }
 
     operator View() const; // NOLINT: an image is a view wherever one is expected
+    friend bool operator==(const Image&, const Image&) = default;
 
 private:
     class Node;

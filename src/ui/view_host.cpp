@@ -53,7 +53,9 @@ void ViewHost::update(QSizeF size, ColorScheme scheme, double now)
     store_->endPass();
 
     Layout layout;
-    tree_ = layOut(root, size, layout);
+    LaidOut laidOut = layOut(root, size, layout);
+    changed_ = changedInk(tree_, laidOut);
+    tree_ = std::move(laidOut);
 }
 
 bool ViewHost::advanceAnimations(double now)

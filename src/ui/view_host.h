@@ -28,6 +28,9 @@ public:
 
     // Builds the views again and lays them out in `size` (points).
     void update(QSizeF size, ColorScheme scheme, double now);
+    // Where the last update changed what the views draw, in points: all that needs painting
+    // again, as long as the appearance stayed the same.
+    QRectF changedBounds() const { return changed_; }
     // An animation frame: builds again only the views whose animations move, in the places the
     // last layout gave them. False when a moving view would change its size: then an update is
     // due.
@@ -65,6 +68,7 @@ private:
     Body body_;
     std::shared_ptr<ViewStateStore> store_ = std::make_shared<ViewStateStore>();
     LaidOut tree_;
+    QRectF changed_;
     std::unordered_set<ViewPath, KeyHash> appeared_;
     std::optional<StateKey> pressed_; // the pressed button's state
 };
