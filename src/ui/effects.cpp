@@ -1,5 +1,6 @@
 #include "ui/effects.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QTransform>
 
@@ -36,9 +37,11 @@ Box boxFor(double sigma)
 
 // Premultiplied alpha, red, green and blue as one vector, so that a pass moves all four at once:
 // the panel paints in two thirds of the time it takes with four plain floats (view_bench).
+// Shadows blur their alpha alone, as plain floats, and take their colour afterwards.
 using Pixel = float __attribute__((vector_size(16)));
 
 // One pass along a line whose first and last reach + 1 pixels are zero guards.
+template <class Pixel>
 void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
 {
     const int r = box.reach;
@@ -57,6 +60,7 @@ void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
 
 // The same pass down every column at once, a row at a time, so that it runs along memory as the
 // rows' passes do: a running sum per column.
+template <class Pixel>
 void columnPass(const Pixel* in, Pixel* out, int width, int count, const Box& box, std::vector<Pixel>& sums)
 {
     const int r = box.reach;
@@ -82,6 +86,7 @@ void columnPass(const Pixel* in, Pixel* out, int width, int count, const Box& bo
 }
 
 // A plane of pixels with a transparent border wide enough for all the ink the passes spread.
+template <class Pixel>
 struct Plane {
     int width = 0, height = 0, pad = 0;
     std::vector<Pixel> pixels;
@@ -89,7 +94,8 @@ struct Plane {
 };
 
 // Blurs the plane in place: every row along x, then every column along y.
-void blurPlane(Plane& plane, const Box& box)
+template <class Pixel>
+void blurPlane(Plane<Pixel>& plane, const Box& box)
 {
     const int paddedWidth = plane.width + 2 * plane.pad, paddedHeight = plane.height + 2 * plane.pad;
     std::vector<Pixel> line(static_cast<size_t>(paddedWidth));
@@ -125,20 +131,33 @@ Pixel unpacked(QRgb p)
     return Pixel{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))};
 }
 
-// Blurs a premultiplied ARGB32 image in place by a box filter passed three times; pixels beyond
-// its edges count as transparent.
-void blurImage(QImage& image, const Box& box)
+// Blurs a premultiplied ARGB32 image in place by a box filter passed three times, pixels beyond
+// its edges counting as transparent: all four channels, or with `tint` the alpha alone, which
+// then gives the tint its opacity.
+void blurImage(QImage& image, const Box& box, std::optional<QColor> tint)
 {
     const int width = image.width(), height = image.height();
-    Plane plane{width, height, passes * (box.reach + 1) + 1, {}};
-    plane.pixels.resize(size_t(width + 2 * plane.pad) * size_t(height + 2 * plane.pad));
-    for (int y = 0; y < height; ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        std::transform(row, row + width, plane.row(y), unpacked);
+    const auto blurred = [&](auto unpack, auto pack) {
+        using P = decltype(unpack(QRgb()));
+        Plane<P> plane{width, height, passes * (box.reach + 1) + 1, {}};
+        plane.pixels.resize(size_t(width + 2 * plane.pad) * size_t(height + 2 * plane.pad));
+        for (int y = 0; y < height; ++y) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            std::transform(row, row + width, plane.row(y), unpack);
+        }
+        blurPlane(plane, box);
+        for (int y = 0; y < height; ++y)
+            std::transform(plane.row(y), plane.row(y) + width, reinterpret_cast<QRgb*>(image.scanLine(y)), pack);
+    };
+    if (!tint) {
+        blurred(unpacked, packed);
+        return;
     }
-    blurPlane(plane, box);
-    for (int y = 0; y < height; ++y)
-        std::transform(plane.row(y), plane.row(y) + width, reinterpret_cast<QRgb*>(image.scanLine(y)), packed);
+    // The tint premultiplied, per unit of alpha.
+    const QColor colour = tint->toRgb();
+    const float opacity = float(colour.alphaF());
+    const Pixel ink = Pixel{255, float(colour.red()), float(colour.green()), float(colour.blue())} * (opacity / 255);
+    blurred([](QRgb p) { return float(qAlpha(p)); }, [ink](float alpha) { return packed(ink * alpha); });
 }
 
 // A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
@@ -164,6 +183,32 @@ int spread(const Box& box)
     return passes * (box.reach + (box.edge > 0 ? 1 : 0));
 }
 
+// The blurred layer, from the last few blurs when one had the same content: while a view moves,
+// the effects around it that stood still do not blur again. Kept per thread, as painting is.
+QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
+{
+    struct Blurred {
+        std::size_t key;
+        QImage content, blurred;
+    };
+    constexpr std::size_t kept = 8;
+    thread_local std::vector<Blurred> recent;
+    const QRgb colour = tint ? tint->rgba() : 0;
+    const std::size_t key = qHashMulti(qHashBits(layer.constBits(), size_t(layer.sizeInBytes())), layer.width(),
+                                       box.reach, box.edge, bool(tint), colour);
+    const auto same = [&](const Blurred& b) { return b.key == key && b.content == layer; };
+    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+        return recent.front().blurred;
+    }
+    QImage content = layer;
+    blurImage(layer, box, tint);
+    if (recent.size() == kept)
+        recent.pop_back();
+    recent.insert(recent.begin(), {key, std::move(content), layer});
+    return layer;
+}
+
 // The content's ink, blurred by `radius` (in the painter's units) and tinted with `tint` when
 // one is given, drawn `offset` away from the content. The content is rendered with the
 // painter's transform, aligned to the device's pixels, so the result lands where painting
@@ -186,13 +231,8 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
     content.setTransform(toDevice * QTransform::fromTranslate(-deviceRect.x(), -deviceRect.y())
                          * QTransform::fromScale(1.0 / f, 1.0 / f) * QTransform::fromTranslate(margin, margin));
     drawContent(content);
-    if (tint) {
-        content.resetTransform();
-        content.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        content.fillRect(layer.rect(), *tint);
-    }
     content.end();
-    blurImage(layer, reduction.box);
+    layer = blurredLayer(std::move(layer), reduction.box, tint);
 
     const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
     const QRectF target(QPointF(deviceRect.topLeft()) - QPointF(margin, margin) * f + deviceOffset, QSizeF(layer.size()) * f);
