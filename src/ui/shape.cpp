@@ -2,6 +2,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QPen>
 
 #include <algorithm>
@@ -258,21 +259,64 @@ void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, cons
     painter.restore();
 }
 
+namespace {
+
+// The outline a stroke fills, remembered for the last few strokes: a ring is stroked again at
+// every frame of anything that moves over it, and outlining its curves is most of the cost.
+QPainterPath strokeOutline(const Shape& shape, const QRectF& bounds, const StrokeStyle& style, double trimFrom,
+                           double trimTo)
+{
+    struct Outline {
+        Shape shape;
+        QRectF bounds;
+        StrokeStyle style;
+        double from, to;
+        QPainterPath path;
+    };
+    constexpr std::size_t kept = 16;
+    thread_local std::vector<Outline> recent;
+    const auto same = [&](const Outline& o) {
+        return o.shape == shape && o.bounds == bounds && o.style == style && o.from == trimFrom && o.to == trimTo;
+    };
+    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+        return recent.front().path;
+    }
+    const bool whole = trimFrom <= 0 && trimTo >= 1;
+    const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
+    QPainterPathStroker stroker;
+    stroker.setWidth(style.lineWidth);
+    stroker.setCapStyle(style.cap);
+    stroker.setJoinStyle(Qt::MiterJoin);
+    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
+    stroker.setMiterLimit(5);
+    QPainterPath outline = path.isEmpty() ? QPainterPath() : stroker.createStroke(path);
+    if (recent.size() == kept)
+        recent.pop_back();
+    recent.insert(recent.begin(), {shape, bounds, style, trimFrom, trimTo, outline});
+    return outline;
+}
+
+} // namespace
+
 void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint,
                  const StrokeStyle& style, ColorScheme scheme, double trimFrom, double trimTo)
 {
-    const bool whole = trimFrom <= 0 && trimTo >= 1;
-    const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
-    if (path.isEmpty() || !(style.lineWidth > 0))
+    if (!(style.lineWidth > 0))
         return;
-    QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, Qt::MiterJoin);
-    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
-    pen.setMiterLimit(5);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(path);
+    // Hairlines and thin lines Qt draws with a line rasterizer of its own, which outlines nothing.
+    if (style.lineWidth <= 2) {
+        const bool whole = trimFrom <= 0 && trimTo >= 1;
+        QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, Qt::MiterJoin);
+        pen.setMiterLimit(5);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo));
+    } else {
+        painter.fillPath(strokeOutline(shape, bounds, style, trimFrom, trimTo), brushFor(paint, bounds, scheme));
+    }
     painter.restore();
 }
 
