@@ -20,6 +20,8 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     auto content = std::make_unique<ui::HostingWidget>(panelContent(batteryMonitor, [] { QApplication::quit(); }));
     ui::HostingWidget* rootView = content.get(); // the popover's from here on, for as long as it runs
+    // The panel's ground covers every pixel, so Qt need not clear what lies under it first.
+    rootView->setAttribute(Qt::WA_OpaquePaintEvent);
     rootView->observe(batteryMonitor->objectWillChange);
     // The panel recolours as soon as the desktop switches between light and dark.
     auto* appearance = new platform::Appearance(rootView);

@@ -122,7 +122,7 @@ QRectF ViewHost::animatingBounds(double now) const
 double ViewHost::frameInterval(double now, qreal devicePixelRatio) const
 {
     constexpr double fastest = 1.0 / 60;
-    constexpr double slowest = 1.0 / 10;
+    constexpr double slowest = 1.0 / 4;
     constexpr double step = 0.5; // device pixels a frame may move
     double pixelsPerSecond = 0;
     for (const StateKey& key : store_->animatingKeys(now)) {
@@ -131,9 +131,9 @@ double ViewHost::frameInterval(double now, qreal devicePixelRatio) const
             return fastest;
         // A value moving by 1 may move the view's whole extent: a scale, a fraction, a colour.
         const double extent = std::max(node->extent.width(), node->extent.height()) * devicePixelRatio;
-        // Look a little ahead, so motion that starts from rest is not missed.
+        // Look ahead as far as the next frame may be, so motion that starts from rest is not missed.
         double speed = 0;
-        for (const double ahead : {0.0, fastest, 3 * fastest})
+        for (const double ahead : {0.0, fastest, 3 * fastest, slowest / 2, slowest})
             speed = std::max(speed, store_->speed(key, now + ahead));
         pixelsPerSecond = std::max(pixelsPerSecond, speed * extent);
     }
