@@ -160,6 +160,32 @@ TEST_F(OnPrivateBus, ButtonRegistersWithEveryWatcherAndIsTheTrayIconWhileThereIs
     EXPECT_FALSE(button.trayIcon()->isVisible());
 }
 
+TEST_F(OnPrivateBus, AnUpdateThatChangesNothingDrawsNothing)
+{
+    watcher.appear();
+    int drawn = 0;
+    platform::QtStatusItemButton button(
+        [&](const platform::StatusImage* image, const QString& title, const QColor& ink, int size) {
+            ++drawn;
+            return blankPicture(image, title, ink, size);
+        },
+        {});
+    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    const auto update = [&](const std::string& title) {
+        const int before = drawn;
+        button.setImage({"battery.75", "Stato Batteria", true});
+        button.setTitle(title);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return drawn - before;
+    };
+    EXPECT_GT(update(" 72%"), 0);
+    EXPECT_EQ(update(" 72%"), 0) << "the same level again";
+    EXPECT_GT(update(" 71%"), 0);
+    const auto toolTip = qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(QStringLiteral("ToolTip")));
+    EXPECT_TRUE(toolTip.description.contains(QStringLiteral("71%"))) << toolTip.description.toStdString();
+}
+
 TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)
 {
     watcher.appear();

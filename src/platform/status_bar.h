@@ -19,6 +19,7 @@ struct StatusImage {
     std::string symbolName;
     std::string accessibilityDescription;
     bool isTemplate = false; // drawn in the panel's own text colour when true
+    friend bool operator==(const StatusImage&, const StatusImage&) = default;
 };
 
 enum class ImagePosition { NoImage, ImageOnly, ImageLeft };

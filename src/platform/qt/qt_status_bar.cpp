@@ -55,6 +55,7 @@ void QtStatusItemButton::showNotifierItem(bool show)
                 action_(this);
         });
         trayIcon_->setContextMenu(menu_.get());
+        shown_.reset(); // the new icon has yet to be drawn
         render();
     }
     // Qt docks the icon again whenever a tray host appears, also one started after us.
@@ -127,6 +128,10 @@ void QtStatusItemButton::render()
     const QString title = QString::fromStdString(title_);
     const StatusImage* shown = image_ && imagePosition_ != ImagePosition::NoImage ? &*image_ : nullptr;
     const QColor ink = image_ && !image_->isTemplate ? QColor(Qt::black) : panelInk();
+    Shown now{title_, toolTip_, shown ? std::optional(*shown) : std::nullopt, ink.rgba()};
+    if (shown_ == now)
+        return; // the ten-second tick on a level that stood still
+    shown_ = std::move(now);
     const auto picture = [&](int size) { return paintIcon_(shown, title, ink, size); };
     const QString toolTip = QString::fromStdString(toolTip_);
     notifierItem_.setContent(picture(22), picture(44), title, toolTip);

@@ -66,6 +66,14 @@ private:
     std::optional<StatusImage> image_;
     ImagePosition imagePosition_ = ImagePosition::NoImage;
     bool renderPending_ = false;
+    // What the item last showed: an update that changes nothing draws nothing.
+    struct Shown {
+        std::string title, toolTip;
+        std::optional<StatusImage> image;
+        QRgb ink;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+    std::optional<Shown> shown_;
     // The right click's menu, for the XEmbed icon and for hosts that ask for it.
     std::unique_ptr<QMenu> menu_;
 };
