@@ -5,6 +5,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -14,12 +15,20 @@ namespace {
 template <class Reply>
 using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
+// The atom of `name`, if some client has made it. Asked every ten seconds, so the answers are
+// kept: an atom lives as long as the X server, and the program has one connection to it.
 xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
 {
+    static std::map<std::string, xcb_atom_t> known;
+    if (const auto found = known.find(name); found != known.end())
+        return found->second;
     const ReplyPointer<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, name.size(), name.c_str()), nullptr),
         &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    if (atom != XCB_ATOM_NONE) // not made yet: a tray host started later will make it
+        known.emplace(name, atom);
+    return atom;
 }
 
 } // namespace
