@@ -14,6 +14,12 @@
 namespace ui {
 namespace {
 
+void announce(QAccessibleInterface* element, QAccessible::Event change)
+{
+    QAccessibleEvent event(element, change);
+    QAccessible::updateAccessibility(&event);
+}
+
 // One view as assistive technology sees it: it reads the element it was last given.
 class ElementInterface final : public QAccessibleInterface,
                                public QAccessibleActionInterface,
@@ -36,14 +42,10 @@ public:
     QString text(QAccessible::Text t) const override
     {
         switch (t) {
-        case QAccessible::Name:
-            return QString::fromStdString(element.traits.name);
-        case QAccessible::Description:
-            return QString::fromStdString(element.traits.description);
-        case QAccessible::Value:
-            return element.traits.value ? QStringLiteral("%1%").arg(*element.traits.value) : QString();
-        default:
-            return {};
+        case QAccessible::Name: return QString::fromStdString(element.traits.name);
+        case QAccessible::Description: return QString::fromStdString(element.traits.description);
+        case QAccessible::Value: return element.traits.value ? QStringLiteral("%1%").arg(*element.traits.value) : QString();
+        default: return {};
         }
     }
 
@@ -55,14 +57,9 @@ public:
     QAccessible::Role role() const override
     {
         switch (element.traits.role) {
-        case AccessibleRole::Button:
-            return QAccessible::PushButton;
-        case AccessibleRole::ProgressBar:
-            return QAccessible::ProgressBar;
-        case AccessibleRole::Image:
-            return QAccessible::Graphic;
-        default:
-            return QAccessible::StaticText;
+        case AccessibleRole::Button: return QAccessible::PushButton;
+        case AccessibleRole::ProgressBar: return QAccessible::ProgressBar;
+        default: return QAccessible::StaticText;
         }
     }
 
@@ -170,15 +167,12 @@ public:
             announceChanges(element, old);
         }
         for (const auto& [path, id] : before) {
-            QAccessibleEvent gone(QAccessible::accessibleInterface(id), QAccessible::ObjectDestroyed);
-            QAccessible::updateAccessibility(&gone);
+            announce(QAccessible::accessibleInterface(id), QAccessible::ObjectDestroyed);
             QAccessible::deleteAccessibleInterface(id);
         }
         ids_ = std::move(next);
-        for (QAccessibleInterface* element : created) {
-            QAccessibleEvent made(element, QAccessible::ObjectCreated);
-            QAccessible::updateAccessibility(&made);
-        }
+        for (QAccessibleInterface* element : created)
+            announce(element, QAccessible::ObjectCreated);
     }
 
 private:
@@ -199,14 +193,10 @@ private:
     static void announceChanges(ElementInterface* element, const AccessibleTraits& old)
     {
         const AccessibleTraits& now = element->element.traits;
-        if (now.name != old.name) {
-            QAccessibleEvent event(element, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&event);
-        }
-        if (now.description != old.description) {
-            QAccessibleEvent event(element, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&event);
-        }
+        if (now.name != old.name)
+            announce(element, QAccessible::NameChanged);
+        if (now.description != old.description)
+            announce(element, QAccessible::DescriptionChanged);
         if (now.value != old.value && now.value) {
             QAccessibleValueChangeEvent event(element, *now.value);
             QAccessible::updateAccessibility(&event);
@@ -234,11 +224,7 @@ HostingInterface* hostingInterface(HostingWidget* widget)
 
 void installAccessibleHosting()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(hostingFactory);
-        return true;
-    }();
-    (void)installed;
+    [[maybe_unused]] static const bool installed = (QAccessible::installFactory(hostingFactory), true);
 }
 
 void accessibleTreeChanged(HostingWidget* widget)
@@ -248,10 +234,8 @@ void accessibleTreeChanged(HostingWidget* widget)
 
 void accessibleFocusChanged(HostingWidget* widget)
 {
-    if (ElementInterface* element = hostingInterface(widget)->focusedElement()) {
-        QAccessibleEvent event(element, QAccessible::Focus);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (ElementInterface* element = hostingInterface(widget)->focusedElement())
+        announce(element, QAccessible::Focus);
 }
 
 } // namespace ui
