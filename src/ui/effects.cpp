@@ -40,7 +40,8 @@ Box boxFor(double sigma)
 // Shadows blur their alpha alone, as plain floats, and take their colour afterwards.
 using Pixel = float __attribute__((vector_size(16)));
 
-// One pass along a line whose first and last reach + 1 pixels are zero guards.
+// One pass along a line whose first and last reach + 1 pixels are zero guards. The column pass
+// below, one pixel wide, would do the same sums, but takes the blur half as long again.
 template <class Pixel>
 void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
 {
@@ -177,12 +178,6 @@ Reduction reductionFor(double sigma)
     return {factor, boxFor(std::sqrt(variance) / factor)};
 }
 
-// How far, in pixels, three passes of the box spread ink.
-int spread(const Box& box)
-{
-    return passes * (box.reach + (box.edge > 0 ? 1 : 0));
-}
-
 // The blurred layer, from the last few blurs when one had the same content: while a view moves,
 // the effects around it that stood still do not blur again. Kept per thread, as painting is.
 QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
@@ -209,10 +204,8 @@ QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
     return layer;
 }
 
-// The content's ink, blurred by `radius` (in the painter's units) and tinted with `tint` when
-// one is given, drawn `offset` away from the content. The content is rendered with the
-// painter's transform, aligned to the device's pixels, so the result lands where painting
-// directly would have put it, whatever the device pixel ratio.
+// The content's ink, blurred by `radius` and tinted with `tint` when one is given, drawn
+// `offset` away from the content.
 void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius, QPointF offset,
                   std::optional<QColor> tint, const std::function<void(QPainter&)>& drawContent)
 {
@@ -222,7 +215,8 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
     if (deviceRect.isEmpty() || !(radius > 0))
         return;
     const Reduction reduction = reductionFor(radius * scale);
-    const int f = reduction.factor, margin = spread(reduction.box);
+    // As far as three passes of the box spread ink.
+    const int f = reduction.factor, margin = passes * (reduction.box.reach + (reduction.box.edge > 0 ? 1 : 0));
     QImage layer(QSize((deviceRect.width() + f - 1) / f, (deviceRect.height() + f - 1) / f) + QSize(2 * margin, 2 * margin),
                  QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
