@@ -169,11 +169,6 @@ void AnimatedValue::set(double target, std::optional<Animation> animation, doubl
 {
     if (animation && target == target_)
         return;
-    if (!animation) {
-        target_ = target;
-        animation_.reset();
-        return;
-    }
     const Sample current = sample(now);
     from_ = current.value;
     initialVelocity_ = current.velocity;

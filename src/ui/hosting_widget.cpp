@@ -21,6 +21,12 @@ double steadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+bool pressesButton(const QKeyEvent* event)
+{
+    const int key = event->key();
+    return !event->isAutoRepeat() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+}
+
 } // namespace
 
 HostingWidget::HostingWidget(ViewHost::Body body, QWidget* parent) : QWidget(parent), host_(std::move(body))
@@ -130,19 +136,6 @@ void HostingWidget::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         host_.release(event->position());
 }
-
-} // namespace ui
-
-namespace ui {
-namespace {
-
-bool pressesButton(const QKeyEvent* event)
-{
-    const int key = event->key();
-    return !event->isAutoRepeat() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
-}
-
-} // namespace
 
 std::optional<ViewPath> HostingWidget::focusedButton() const
 {

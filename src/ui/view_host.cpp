@@ -82,9 +82,7 @@ bool ViewHost::advanceAnimations(double now)
 
 void ViewHost::paint(QPainter& painter, ColorScheme scheme) const
 {
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     PaintContext context{painter, scheme};
     paintTree(context, tree_);
 }

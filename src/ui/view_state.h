@@ -38,8 +38,6 @@ public:
     void beginPass() { used_.clear(); }
     void endPass();
 
-    // Whether some animated state still moves at `now`: the host's clock runs only then.
-    bool isAnimating(double now) const { return !animatingKeys(now).empty(); }
     // The keys of the animated state that still moves at `now`.
     std::vector<StateKey> animatingKeys(double now) const;
     // The fastest any of the values at `key` moves at `now`, per second.
