@@ -130,9 +130,7 @@ public:
                 return element;
         return nullptr;
     }
-    QAccessibleInterface* focusChild() const override { return focusedElement(); }
-
-    ElementInterface* focusedElement() const
+    QAccessibleInterface* focusChild() const override
     {
         const auto button = hosting()->focusedButton();
         for (const QAccessible::Id id : ids())
@@ -164,7 +162,15 @@ public:
             const AccessibleTraits old = std::exchange(element->element, std::move(fresh)).traits;
             next.push_back(kept->second);
             before.erase(kept);
-            announceChanges(element, old);
+            const AccessibleTraits& now = element->element.traits;
+            if (now.name != old.name)
+                announce(element, QAccessible::NameChanged);
+            if (now.description != old.description)
+                announce(element, QAccessible::DescriptionChanged);
+            if (now.value != old.value && now.value) {
+                QAccessibleValueChangeEvent event(element, *now.value);
+                QAccessible::updateAccessibility(&event);
+            }
         }
         for (const auto& [path, id] : before) {
             announce(QAccessible::accessibleInterface(id), QAccessible::ObjectDestroyed);
@@ -188,19 +194,6 @@ private:
         if (!built_)
             const_cast<HostingInterface*>(this)->update();
         return ids_;
-    }
-
-    static void announceChanges(ElementInterface* element, const AccessibleTraits& old)
-    {
-        const AccessibleTraits& now = element->element.traits;
-        if (now.name != old.name)
-            announce(element, QAccessible::NameChanged);
-        if (now.description != old.description)
-            announce(element, QAccessible::DescriptionChanged);
-        if (now.value != old.value && now.value) {
-            QAccessibleValueChangeEvent event(element, *now.value);
-            QAccessible::updateAccessibility(&event);
-        }
     }
 
     // The elements are the cache's once registered; a widget that goes leaves them invalid.
@@ -234,7 +227,7 @@ void accessibleTreeChanged(HostingWidget* widget)
 
 void accessibleFocusChanged(HostingWidget* widget)
 {
-    if (ElementInterface* element = hostingInterface(widget)->focusedElement())
+    if (QAccessibleInterface* element = hostingInterface(widget)->focusChild())
         announce(element, QAccessible::Focus);
 }
 
