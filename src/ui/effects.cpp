@@ -161,23 +161,6 @@ void blurImage(QImage& image, const Box& box, std::optional<QColor> tint)
     blurred([](QRgb p) { return float(qAlpha(p)); }, [ink](float alpha) { return packed(ink * alpha); });
 }
 
-// A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
-// the device's resolution: the content is drawn that much smaller, which averages it over
-// f x f blocks, blurred there, and drawn back enlarged with linear filtering. The blur takes
-// what is left of the variance once the averaging ((f² - 1) / 12) and the filling back in
-// (f² / 6) have taken their share.
-struct Reduction {
-    int factor = 1;
-    Box box; // in reduced pixels
-};
-
-Reduction reductionFor(double sigma)
-{
-    const int factor = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
-    const double variance = sigma * sigma - (factor == 1 ? 0 : (factor * factor - 1) / 12.0 + factor * factor / 6.0);
-    return {factor, boxFor(std::sqrt(variance) / factor)};
-}
-
 // The blurred layer, from the last few blurs when one had the same content: while a view moves,
 // the effects around it that stood still do not blur again. Kept per thread, as painting is.
 QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
@@ -214,9 +197,17 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
     const QRect deviceRect = toDevice.mapRect(contentBounds).toAlignedRect();
     if (deviceRect.isEmpty() || !(radius > 0))
         return;
-    const Reduction reduction = reductionFor(radius * scale);
+    // A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
+    // the device's resolution: the content is drawn that much smaller, which averages it over
+    // f x f blocks, blurred there, and drawn back enlarged with linear filtering. The blur takes
+    // what is left of the variance once the averaging ((f² - 1) / 12) and the filling back in
+    // (f² / 6) have taken their share.
+    const double sigma = radius * scale;
+    const int f = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
+    const double variance = sigma * sigma - (f == 1 ? 0 : (f * f - 1) / 12.0 + f * f / 6.0);
+    const Box box = boxFor(std::sqrt(variance) / f); // in reduced pixels
     // As far as three passes of the box spread ink.
-    const int f = reduction.factor, margin = passes * (reduction.box.reach + (reduction.box.edge > 0 ? 1 : 0));
+    const int margin = passes * (box.reach + (box.edge > 0 ? 1 : 0));
     QImage layer(QSize((deviceRect.width() + f - 1) / f, (deviceRect.height() + f - 1) / f) + QSize(2 * margin, 2 * margin),
                  QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
@@ -226,7 +217,7 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
                          * QTransform::fromScale(1.0 / f, 1.0 / f) * QTransform::fromTranslate(margin, margin));
     drawContent(content);
     content.end();
-    layer = blurredLayer(std::move(layer), reduction.box, tint);
+    layer = blurredLayer(std::move(layer), box, tint);
 
     const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
     const QRectF target(QPointF(deviceRect.topLeft()) - QPointF(margin, margin) * f + deviceOffset, QSizeF(layer.size()) * f);
