@@ -183,8 +183,7 @@ void HostingWidget::keyReleaseEvent(QKeyEvent* event)
         QWidget::keyReleaseEvent(event);
         return;
     }
-    const QPointF point = *std::exchange(keyPress_, std::nullopt);
-    host_.release(point);
+    host_.release(*std::exchange(keyPress_, std::nullopt));
 }
 
 void HostingWidget::hideEvent(QHideEvent* event)

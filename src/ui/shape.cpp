@@ -284,9 +284,7 @@ void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, cons
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(brushFor(paint, bounds, scheme));
-    painter.drawPath(shapePath(shape, bounds));
+    painter.fillPath(shapePath(shape, bounds), brushFor(paint, bounds, scheme));
     painter.restore();
 }
 
@@ -302,9 +300,7 @@ void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, co
         const bool whole = trimFrom <= 0 && trimTo >= 1;
         QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, Qt::MiterJoin);
         pen.setMiterLimit(5);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo));
+        painter.strokePath(whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo), pen);
     } else {
         painter.fillPath(strokeOutline(shape, bounds, style, trimFrom, trimTo), brushFor(paint, bounds, scheme));
     }
