@@ -137,11 +137,6 @@ void HostingWidget::mouseReleaseEvent(QMouseEvent* event)
         host_.release(event->position());
 }
 
-std::optional<ViewPath> HostingWidget::focusedButton() const
-{
-    return hasFocus() ? focus_.button : std::nullopt;
-}
-
 void HostingWidget::setKeyboardFocus(KeyboardFocus focus)
 {
     const auto ringOf = [this](const KeyboardFocus& of) -> std::optional<StateKey> {

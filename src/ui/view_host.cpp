@@ -35,8 +35,6 @@ std::optional<ViewTraits> buttonAt(const LaidOut& node, QPointF point)
 
 } // namespace
 
-ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
-
 void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double now)
 {
     update(size, scheme, now);

@@ -20,7 +20,7 @@ public:
     // Builds the root view for an appearance; called on every render.
     using Body = std::function<View(ColorScheme)>;
 
-    explicit ViewHost(Body body);
+    explicit ViewHost(Body body) : body_(std::move(body)) {}
 
     // `update`, `paint` and `runAppearActions` in turn.
     void render(QPainter& painter, QSizeF size, ColorScheme scheme, double now);

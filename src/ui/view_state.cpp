@@ -60,11 +60,6 @@ private:
 
 } // namespace
 
-void ViewStateStore::endPass()
-{
-    std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); });
-}
-
 std::vector<StateKey> ViewStateStore::animatingKeys(double now) const
 {
     std::vector<StateKey> keys;

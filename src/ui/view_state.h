@@ -36,7 +36,7 @@ public:
 
     // A render begins; at its end, state that no view asked for is dropped.
     void beginPass() { used_.clear(); }
-    void endPass();
+    void endPass() { std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); }); }
 
     // The keys of the animated state that still moves at `now`.
     std::vector<StateKey> animatingKeys(double now) const;
