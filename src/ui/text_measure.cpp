@@ -85,10 +85,6 @@ TextMeasure typeset(const TextRequest& request)
         std::tie(lines, allowed) = attempt(scale);
     }
 
-    TextMeasure result;
-    result.scale = scale;
-    result.lineHeight = lineHeight;
-    result.ascent = metrics.ascent();
     if (int(lines.texts.size()) > allowed) {
         const QStringList paragraphs = request.text.split(QLatin1Char('\n'));
         if (paragraphs.size() > 1 && paragraphs.size() <= allowed) {
@@ -108,10 +104,9 @@ TextMeasure typeset(const TextRequest& request)
         for (const auto& line : lines.texts)
             lines.widest = std::max(lines.widest, metrics.horizontalAdvance(line));
     }
-    result.lines = std::move(lines.texts);
-    result.size = QSizeF(std::min(width, std::ceil(lines.widest * scale * 100) / 100),
-                         double(result.lines.size()) * lineHeight * scale);
-    return result;
+    const QSizeF size(std::min(width, std::ceil(lines.widest * scale * 100) / 100),
+                      double(lines.texts.size()) * lineHeight * scale);
+    return {std::move(lines.texts), scale, lineHeight, metrics.ascent(), size};
 }
 
 struct RequestHash {
