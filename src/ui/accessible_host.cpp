@@ -67,12 +67,9 @@ public:
     {
         QAccessible::State state;
         state.invisible = !widget_ || !widget_->isVisible();
-        if (isButton()) {
-            state.focusable = true;
-            state.focused = widget_ && widget_->focusedButton() == element.path;
-        } else {
-            state.readOnly = true;
-        }
+        state.focusable = isButton();
+        state.focused = isButton() && widget_ && widget_->focusedButton() == element.path;
+        state.readOnly = !isButton();
         return state;
     }
 
