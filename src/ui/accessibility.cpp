@@ -10,13 +10,7 @@ public:
     AccessibilityNode(View content, AccessibleTraits traits) : ContentModifier(std::move(content)), traits_(std::move(traits)) {}
 
     std::string_view kind() const override { return "accessibility"; }
-    void describeTraits(ViewTraits& traits, const LaidOut&) const override
-    {
-        traits.role = traits_.role;
-        traits.accessibleName = traits_.name;
-        traits.accessibleDescription = traits_.description;
-        traits.accessibleValue = traits_.value;
-    }
+    void describeTraits(ViewTraits& traits, const LaidOut&) const override { traits.accessible = traits_; }
 
 private:
     AccessibleTraits traits_;
@@ -25,10 +19,10 @@ private:
 // The names of the texts under `node`, one after the other.
 void collectNames(const LaidOut& node, std::string& names)
 {
-    const ViewTraits traits = node.traits();
-    if (traits.role != AccessibleRole::None && !traits.accessibleName.empty()) {
+    const AccessibleTraits traits = node.traits().accessible;
+    if (traits.role != AccessibleRole::None && !traits.name.empty()) {
         names += names.empty() ? "" : " ";
-        names += traits.accessibleName;
+        names += traits.name;
         return;
     }
     for (const auto& child : node.children)
@@ -38,20 +32,15 @@ void collectNames(const LaidOut& node, std::string& names)
 void collect(const LaidOut& node, std::vector<AccessibleElement>& elements)
 {
     ViewTraits traits = node.traits();
-    if (traits.role == AccessibleRole::None) {
+    if (traits.accessible.role == AccessibleRole::None) {
         for (const auto& child : node.children)
             collect(child, elements);
         return;
     }
-    std::string name = std::move(traits.accessibleName);
-    if (name.empty())
+    if (traits.accessible.name.empty())
         for (const auto& child : node.children)
-            collectNames(child, name);
-    elements.push_back({node.path,
-                        {traits.role, std::move(name), std::move(traits.accessibleDescription), traits.accessibleValue},
-                        node.frame,
-                        traits.focusedState,
-                        std::move(traits.action)});
+            collectNames(child, traits.accessible.name);
+    elements.push_back({node.path, std::move(traits.accessible), node.frame, std::move(traits.action)});
 }
 
 } // namespace

@@ -14,6 +14,12 @@
 namespace ui {
 namespace {
 
+void announce(QAccessibleInterface* element, QAccessible::Event change)
+{
+    QAccessibleEvent event(element, change);
+    QAccessible::updateAccessibility(&event);
+}
+
 // One view as assistive technology sees it: it reads the element it was last given.
 class ElementInterface final : public QAccessibleInterface,
                                public QAccessibleActionInterface,
@@ -36,14 +42,10 @@ public:
     QString text(QAccessible::Text t) const override
     {
         switch (t) {
-        case QAccessible::Name:
-            return QString::fromStdString(element.traits.name);
-        case QAccessible::Description:
-            return QString::fromStdString(element.traits.description);
-        case QAccessible::Value:
-            return element.traits.value ? QStringLiteral("%1%").arg(*element.traits.value) : QString();
-        default:
-            return {};
+        case QAccessible::Name: return QString::fromStdString(element.traits.name);
+        case QAccessible::Description: return QString::fromStdString(element.traits.description);
+        case QAccessible::Value: return element.traits.value ? QStringLiteral("%1%").arg(*element.traits.value) : QString();
+        default: return {};
         }
     }
 
@@ -55,14 +57,9 @@ public:
     QAccessible::Role role() const override
     {
         switch (element.traits.role) {
-        case AccessibleRole::Button:
-            return QAccessible::PushButton;
-        case AccessibleRole::ProgressBar:
-            return QAccessible::ProgressBar;
-        case AccessibleRole::Image:
-            return QAccessible::Graphic;
-        default:
-            return QAccessible::StaticText;
+        case AccessibleRole::Button: return QAccessible::PushButton;
+        case AccessibleRole::ProgressBar: return QAccessible::ProgressBar;
+        default: return QAccessible::StaticText;
         }
     }
 
@@ -70,12 +67,9 @@ public:
     {
         QAccessible::State state;
         state.invisible = !widget_ || !widget_->isVisible();
-        if (isButton()) {
-            state.focusable = true;
-            state.focused = widget_ && widget_->focusedButton() == element.path;
-        } else {
-            state.readOnly = true;
-        }
+        state.focusable = isButton();
+        state.focused = isButton() && widget_ && widget_->focusedButton() == element.path;
+        state.readOnly = !isButton();
         return state;
     }
 
@@ -133,9 +127,7 @@ public:
                 return element;
         return nullptr;
     }
-    QAccessibleInterface* focusChild() const override { return focusedElement(); }
-
-    ElementInterface* focusedElement() const
+    QAccessibleInterface* focusChild() const override
     {
         const auto button = hosting()->focusedButton();
         for (const QAccessible::Id id : ids())
@@ -167,18 +159,23 @@ public:
             const AccessibleTraits old = std::exchange(element->element, std::move(fresh)).traits;
             next.push_back(kept->second);
             before.erase(kept);
-            announceChanges(element, old);
+            const AccessibleTraits& now = element->element.traits;
+            if (now.name != old.name)
+                announce(element, QAccessible::NameChanged);
+            if (now.description != old.description)
+                announce(element, QAccessible::DescriptionChanged);
+            if (now.value != old.value && now.value) {
+                QAccessibleValueChangeEvent event(element, *now.value);
+                QAccessible::updateAccessibility(&event);
+            }
         }
         for (const auto& [path, id] : before) {
-            QAccessibleEvent gone(QAccessible::accessibleInterface(id), QAccessible::ObjectDestroyed);
-            QAccessible::updateAccessibility(&gone);
+            announce(QAccessible::accessibleInterface(id), QAccessible::ObjectDestroyed);
             QAccessible::deleteAccessibleInterface(id);
         }
         ids_ = std::move(next);
-        for (QAccessibleInterface* element : created) {
-            QAccessibleEvent made(element, QAccessible::ObjectCreated);
-            QAccessible::updateAccessibility(&made);
-        }
+        for (QAccessibleInterface* element : created)
+            announce(element, QAccessible::ObjectCreated);
     }
 
 private:
@@ -194,23 +191,6 @@ private:
         if (!built_)
             const_cast<HostingInterface*>(this)->update();
         return ids_;
-    }
-
-    static void announceChanges(ElementInterface* element, const AccessibleTraits& old)
-    {
-        const AccessibleTraits& now = element->element.traits;
-        if (now.name != old.name) {
-            QAccessibleEvent event(element, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&event);
-        }
-        if (now.description != old.description) {
-            QAccessibleEvent event(element, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&event);
-        }
-        if (now.value != old.value && now.value) {
-            QAccessibleValueChangeEvent event(element, *now.value);
-            QAccessible::updateAccessibility(&event);
-        }
     }
 
     // The elements are the cache's once registered; a widget that goes leaves them invalid.
@@ -234,11 +214,7 @@ HostingInterface* hostingInterface(HostingWidget* widget)
 
 void installAccessibleHosting()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(hostingFactory);
-        return true;
-    }();
-    (void)installed;
+    [[maybe_unused]] static const bool installed = (QAccessible::installFactory(hostingFactory), true);
 }
 
 void accessibleTreeChanged(HostingWidget* widget)
@@ -248,10 +224,8 @@ void accessibleTreeChanged(HostingWidget* widget)
 
 void accessibleFocusChanged(HostingWidget* widget)
 {
-    if (ElementInterface* element = hostingInterface(widget)->focusedElement()) {
-        QAccessibleEvent event(element, QAccessible::Focus);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (QAccessibleInterface* element = hostingInterface(widget)->focusChild())
+        announce(element, QAccessible::Focus);
 }
 
 } // namespace ui

@@ -53,14 +53,10 @@ double TimingCurve::solve(double progress) const
             break;
     }
     // Newton stalls where the curve is flat in x; x rises monotonically, so halving always works.
-    double low = 0;
-    double high = 1;
+    double low = 0, high = 1;
     t = progress;
     for (int i = 0; i < 100 && high - low > solveTolerance; ++i) {
-        if (x.at(t) < progress)
-            low = t;
-        else
-            high = t;
+        (x.at(t) < progress ? low : high) = t;
         t = (low + high) / 2;
     }
     return t;
@@ -169,11 +165,6 @@ void AnimatedValue::set(double target, std::optional<Animation> animation, doubl
 {
     if (animation && target == target_)
         return;
-    if (!animation) {
-        target_ = target;
-        animation_.reset();
-        return;
-    }
     const Sample current = sample(now);
     from_ = current.value;
     initialVelocity_ = current.velocity;

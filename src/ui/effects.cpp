@@ -40,7 +40,8 @@ Box boxFor(double sigma)
 // Shadows blur their alpha alone, as plain floats, and take their colour afterwards.
 using Pixel = float __attribute__((vector_size(16)));
 
-// One pass along a line whose first and last reach + 1 pixels are zero guards.
+// One pass along a line whose first and last reach + 1 pixels are zero guards. The column pass
+// below, one pixel wide, would do the same sums, but takes the blur half as long again.
 template <class Pixel>
 void boxPass(const Pixel* in, Pixel* out, int count, const Box& box)
 {
@@ -160,29 +161,6 @@ void blurImage(QImage& image, const Box& box, std::optional<QColor> tint)
     blurred([](QRgb p) { return float(qAlpha(p)); }, [ink](float alpha) { return packed(ink * alpha); });
 }
 
-// A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
-// the device's resolution: the content is drawn that much smaller, which averages it over
-// f x f blocks, blurred there, and drawn back enlarged with linear filtering. The blur takes
-// what is left of the variance once the averaging ((f² - 1) / 12) and the filling back in
-// (f² / 6) have taken their share.
-struct Reduction {
-    int factor = 1;
-    Box box; // in reduced pixels
-};
-
-Reduction reductionFor(double sigma)
-{
-    const int factor = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
-    const double variance = sigma * sigma - (factor == 1 ? 0 : (factor * factor - 1) / 12.0 + factor * factor / 6.0);
-    return {factor, boxFor(std::sqrt(variance) / factor)};
-}
-
-// How far, in pixels, three passes of the box spread ink.
-int spread(const Box& box)
-{
-    return passes * (box.reach + (box.edge > 0 ? 1 : 0));
-}
-
 // The blurred layer, from the last few blurs when one had the same content: while a view moves,
 // the effects around it that stood still do not blur again. Kept per thread, as painting is.
 QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
@@ -209,10 +187,8 @@ QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
     return layer;
 }
 
-// The content's ink, blurred by `radius` (in the painter's units) and tinted with `tint` when
-// one is given, drawn `offset` away from the content. The content is rendered with the
-// painter's transform, aligned to the device's pixels, so the result lands where painting
-// directly would have put it, whatever the device pixel ratio.
+// The content's ink, blurred by `radius` and tinted with `tint` when one is given, drawn
+// `offset` away from the content.
 void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius, QPointF offset,
                   std::optional<QColor> tint, const std::function<void(QPainter&)>& drawContent)
 {
@@ -221,8 +197,17 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
     const QRect deviceRect = toDevice.mapRect(contentBounds).toAlignedRect();
     if (deviceRect.isEmpty() || !(radius > 0))
         return;
-    const Reduction reduction = reductionFor(radius * scale);
-    const int f = reduction.factor, margin = spread(reduction.box);
+    // A wide blur leaves no detail finer than a few pixels, so it runs at a half or a quarter of
+    // the device's resolution: the content is drawn that much smaller, which averages it over
+    // f x f blocks, blurred there, and drawn back enlarged with linear filtering. The blur takes
+    // what is left of the variance once the averaging ((f² - 1) / 12) and the filling back in
+    // (f² / 6) have taken their share.
+    const double sigma = radius * scale;
+    const int f = sigma >= 8 ? 4 : sigma >= 4 ? 2 : 1;
+    const double variance = sigma * sigma - (f == 1 ? 0 : (f * f - 1) / 12.0 + f * f / 6.0);
+    const Box box = boxFor(std::sqrt(variance) / f); // in reduced pixels
+    // As far as three passes of the box spread ink.
+    const int margin = passes * (box.reach + (box.edge > 0 ? 1 : 0));
     QImage layer(QSize((deviceRect.width() + f - 1) / f, (deviceRect.height() + f - 1) / f) + QSize(2 * margin, 2 * margin),
                  QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
@@ -232,7 +217,7 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
                          * QTransform::fromScale(1.0 / f, 1.0 / f) * QTransform::fromTranslate(margin, margin));
     drawContent(content);
     content.end();
-    layer = blurredLayer(std::move(layer), reduction.box, tint);
+    layer = blurredLayer(std::move(layer), box, tint);
 
     const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
     const QRectF target(QPointF(deviceRect.topLeft()) - QPointF(margin, margin) * f + deviceOffset, QSizeF(layer.size()) * f);

@@ -21,6 +21,12 @@ double steadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+bool pressesButton(const QKeyEvent* event)
+{
+    const int key = event->key();
+    return !event->isAutoRepeat() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+}
+
 } // namespace
 
 HostingWidget::HostingWidget(ViewHost::Body body, QWidget* parent) : QWidget(parent), host_(std::move(body))
@@ -131,24 +137,6 @@ void HostingWidget::mouseReleaseEvent(QMouseEvent* event)
         host_.release(event->position());
 }
 
-} // namespace ui
-
-namespace ui {
-namespace {
-
-bool pressesButton(const QKeyEvent* event)
-{
-    const int key = event->key();
-    return !event->isAutoRepeat() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
-}
-
-} // namespace
-
-std::optional<ViewPath> HostingWidget::focusedButton() const
-{
-    return hasFocus() ? focus_.button : std::nullopt;
-}
-
 void HostingWidget::setKeyboardFocus(KeyboardFocus focus)
 {
     const auto ringOf = [this](const KeyboardFocus& of) -> std::optional<StateKey> {
@@ -190,8 +178,7 @@ void HostingWidget::keyReleaseEvent(QKeyEvent* event)
         QWidget::keyReleaseEvent(event);
         return;
     }
-    const QPointF point = *std::exchange(keyPress_, std::nullopt);
-    host_.release(point);
+    host_.release(*std::exchange(keyPress_, std::nullopt));
 }
 
 void HostingWidget::hideEvent(QHideEvent* event)

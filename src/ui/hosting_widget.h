@@ -37,7 +37,7 @@ public:
     // The last render's layout, in the widget's coordinates.
     const LaidOut& laidOut() const { return host_.laidOut(); }
     // The button the keyboard is on, while the widget has the focus.
-    std::optional<ViewPath> focusedButton() const;
+    std::optional<ViewPath> focusedButton() const { return hasFocus() ? focus_.button : std::nullopt; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,24 +1,18 @@
 #include "ui/keyboard_focus.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace ui {
 namespace {
 
-void collectButtons(const LaidOut& node, std::vector<const LaidOut*>& buttons)
+std::vector<const LaidOut*> buttonsOf(const LaidOut& node)
 {
-    if (node.traits().pressedState) {
-        buttons.push_back(&node);
-        return;
-    }
-    for (const auto& child : node.children)
-        collectButtons(child, buttons);
-}
-
-std::vector<const LaidOut*> buttonsOf(const LaidOut& tree)
-{
+    if (node.traits().pressedState)
+        return {&node};
     std::vector<const LaidOut*> buttons;
-    collectButtons(tree, buttons);
+    for (const auto& child : node.children)
+        std::ranges::copy(buttonsOf(child), std::back_inserter(buttons));
     return buttons;
 }
 

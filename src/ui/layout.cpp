@@ -10,9 +10,7 @@ namespace ui {
 
 std::size_t Layout::KeyHash::operator()(const Key& key) const
 {
-    const auto length = [](const std::optional<double>& value) {
-        return value ? std::hash<double>()(*value) : std::size_t(0x9e3779b9);
-    };
+    const std::hash<std::optional<double>> length;
     return std::hash<const void*>()(key.node) ^ (length(key.width) * 31) ^ (length(key.height) * 131);
 }
 

@@ -4,6 +4,8 @@
 
 #include "ui/effects.h"
 
+#include <QMarginsF>
+
 #include <algorithm>
 #include <any>
 #include <cmath>
@@ -21,28 +23,27 @@ std::optional<double> shrunk(std::optional<double> length, double by)
 // Shrinks the proposal by the insets and grows the answer by them.
 class PaddingNode final : public ContentModifier<PaddingNode> {
 public:
-    PaddingNode(View content, Edges edges, double length) : ContentModifier(std::move(content))
+    PaddingNode(View content, Edges edges, double length)
+        : ContentModifier(std::move(content)),
+          insets_(edges & edges::leading ? length : 0, edges & edges::top ? length : 0,
+                  edges & edges::trailing ? length : 0, edges & edges::bottom ? length : 0)
     {
-        top_ = edges & edges::top ? length : 0;
-        bottom_ = edges & edges::bottom ? length : 0;
-        leading_ = edges & edges::leading ? length : 0;
-        trailing_ = edges & edges::trailing ? length : 0;
     }
 
     std::string_view kind() const override { return "padding"; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
-        const QSizeF inner = layout.sizeOf(content(), {shrunk(proposal.width, leading_ + trailing_),
-                                                       shrunk(proposal.height, top_ + bottom_)});
-        return {inner.width() + leading_ + trailing_, inner.height() + top_ + bottom_};
+        const QSizeF inner = layout.sizeOf(content(), {shrunk(proposal.width, insets_.left() + insets_.right()),
+                                                       shrunk(proposal.height, insets_.top() + insets_.bottom())});
+        return inner.grownBy(insets_);
     }
     std::vector<QRectF> placeChildren(const QRectF& frame, Layout&) const override
     {
-        return {frame.adjusted(leading_, top_, -trailing_, -bottom_)};
+        return {frame.adjusted(insets_.left(), insets_.top(), -insets_.right(), -insets_.bottom())};
     }
 
 private:
-    double top_, bottom_, leading_, trailing_;
+    QMarginsF insets_;
 };
 
 // Takes its own size and centres the content in it.
@@ -87,7 +88,6 @@ public:
     BackgroundNode(View content, View decoration) : ViewNode({std::move(decoration), std::move(content)}) {}
 
     std::string_view kind() const override { return "background"; }
-    bool drawsLike(const ViewNode&) const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         return layout.sizeOf(children()[1], proposal);
@@ -229,25 +229,26 @@ View View::onAppear(std::function<void()> action) const
 
 View View::shadow(Color color, double radius, double x, double y) const
 {
-    const auto draw = [color, radius, offset = QPointF(x, y)](PaintContext& context, const LaidOut& laidOut) {
-        const double reach = blurReach(radius) + std::abs(offset.x()) + std::abs(offset.y());
+    const double reach = blurReach(radius) + std::abs(x) + std::abs(y);
+    const auto draw = [color, radius, offset = QPointF(x, y), reach](PaintContext& context, const LaidOut& laidOut) {
         const QRectF bounds = layerBounds(context.painter, laidOut, reach);
         if (!bounds.isEmpty())
             drawShadow(context.painter, bounds, childrenPainter(context, laidOut, reach), color.resolve(context.scheme),
                        radius, offset);
         paintChildren(context, laidOut);
     };
-    return drawnWith(*this, "shadow", draw, std::tuple(color, radius, x, y), blurReach(radius) + std::abs(x) + std::abs(y));
+    return drawnWith(*this, "shadow", draw, std::tuple(color, radius, x, y), reach);
 }
 
 View View::blur(double radius) const
 {
-    const auto draw = [radius](PaintContext& context, const LaidOut& laidOut) {
-        const QRectF bounds = layerBounds(context.painter, laidOut, blurReach(radius));
+    const double reach = blurReach(radius);
+    const auto draw = [radius, reach](PaintContext& context, const LaidOut& laidOut) {
+        const QRectF bounds = layerBounds(context.painter, laidOut, reach);
         if (!bounds.isEmpty())
-            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, blurReach(radius)));
+            drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, reach));
     };
-    return drawnWith(*this, "blur", draw, std::tuple(radius), blurReach(radius));
+    return drawnWith(*this, "blur", draw, std::tuple(radius), reach);
 }
 
 View View::opacity(double value) const

@@ -5,32 +5,17 @@
 
 #include <future>
 
+// Qt's pool hands the job over through futexes that the thread sanitizer cannot see; this
+// tells it what the hand-over guarantees: all the caller did before comes before the job.
 #if defined(__SANITIZE_THREAD__)
 #include <sanitizer/tsan_interface.h>
+static char handOver;
+#define HAND_OVER(step) step(&handOver)
+#else
+#define HAND_OVER(step)
 #endif
 
 namespace ui {
-namespace {
-
-// Qt's pool hands the job over through futexes that the thread sanitizer cannot see; these two
-// tell it what the hand-over guarantees: all the caller did before comes before the job.
-[[maybe_unused]] char handOver;
-
-void beforeHandingOver()
-{
-#if defined(__SANITIZE_THREAD__)
-    __tsan_release(&handOver);
-#endif
-}
-
-void afterTakingOver()
-{
-#if defined(__SANITIZE_THREAD__)
-    __tsan_acquire(&handOver);
-#endif
-}
-
-} // namespace
 
 void runOnPaintingThread(const std::function<void()>& paint)
 {
@@ -42,9 +27,9 @@ void runOnPaintingThread(const std::function<void()>& paint)
     // The caller waits, so the two threads never touch the views at once.
     std::promise<void> painted;
     std::future<void> done = painted.get_future();
-    beforeHandingOver();
+    HAND_OVER(__tsan_release);
     pool->start([&] {
-        afterTakingOver();
+        HAND_OVER(__tsan_acquire);
         try {
             paint();
             painted.set_value();

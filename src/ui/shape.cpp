@@ -36,13 +36,6 @@ void cubicTo(QPainterPath& path, const Cubic& cubic)
     path.cubicTo(cubic.p1, cubic.p2, cubic.p3);
 }
 
-void lineToIfApart(QPainterPath& path, QPointF to)
-{
-    const QPointF gap = to - path.currentPosition();
-    if (std::abs(gap.x()) > 1e-9 || std::abs(gap.y()) > 1e-9)
-        path.lineTo(to);
-}
-
 // The inscribed circle quarter by quarter, clockwise on screen (y down) from 3 o'clock.
 std::array<Cubic, 4> circleQuarters(const QRectF& bounds)
 {
@@ -184,12 +177,50 @@ QPainterPath roundedRectanglePath(const QRectF& r, double requestedRadius)
         {QPointF(r.left(), r.top() + e), QPointF(0, -1), QPointF(1, 0)},
     }};
     for (const auto& [origin, along, across] : corners) {
-        lineToIfApart(path, origin);
+        // A straight edge, unless the corners took all of it.
+        if (const QPointF gap = origin - path.currentPosition(); std::abs(gap.x()) > 1e-9 || std::abs(gap.y()) > 1e-9)
+            path.lineTo(origin);
         if (corner.radius > 0)
             addCorner(path, corner, origin, along, across);
     }
     path.closeSubpath();
     return path;
+}
+
+// The outline a stroke fills, remembered for the last few strokes: a ring is stroked again at
+// every frame of anything that moves over it, and outlining its curves is most of the cost.
+QPainterPath strokeOutline(const Shape& shape, const QRectF& bounds, const StrokeStyle& style, double trimFrom,
+                           double trimTo)
+{
+    struct Outline {
+        Shape shape;
+        QRectF bounds;
+        StrokeStyle style;
+        double from, to;
+        QPainterPath path;
+    };
+    constexpr std::size_t kept = 16;
+    thread_local std::vector<Outline> recent;
+    const auto same = [&](const Outline& o) {
+        return o.shape == shape && o.bounds == bounds && o.style == style && o.from == trimFrom && o.to == trimTo;
+    };
+    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+        return recent.front().path;
+    }
+    const bool whole = trimFrom <= 0 && trimTo >= 1;
+    const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
+    QPainterPathStroker stroker;
+    stroker.setWidth(style.lineWidth);
+    stroker.setCapStyle(style.cap);
+    stroker.setJoinStyle(Qt::MiterJoin);
+    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
+    stroker.setMiterLimit(5);
+    QPainterPath outline = path.isEmpty() ? QPainterPath() : stroker.createStroke(path);
+    if (recent.size() == kept)
+        recent.pop_back();
+    recent.insert(recent.begin(), {shape, bounds, style, trimFrom, trimTo, outline});
+    return outline;
 }
 
 } // namespace
@@ -253,51 +284,9 @@ void fillShape(QPainter& painter, const Shape& shape, const QRectF& bounds, cons
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(brushFor(paint, bounds, scheme));
-    painter.drawPath(shapePath(shape, bounds));
+    painter.fillPath(shapePath(shape, bounds), brushFor(paint, bounds, scheme));
     painter.restore();
 }
-
-namespace {
-
-// The outline a stroke fills, remembered for the last few strokes: a ring is stroked again at
-// every frame of anything that moves over it, and outlining its curves is most of the cost.
-QPainterPath strokeOutline(const Shape& shape, const QRectF& bounds, const StrokeStyle& style, double trimFrom,
-                           double trimTo)
-{
-    struct Outline {
-        Shape shape;
-        QRectF bounds;
-        StrokeStyle style;
-        double from, to;
-        QPainterPath path;
-    };
-    constexpr std::size_t kept = 16;
-    thread_local std::vector<Outline> recent;
-    const auto same = [&](const Outline& o) {
-        return o.shape == shape && o.bounds == bounds && o.style == style && o.from == trimFrom && o.to == trimTo;
-    };
-    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-        return recent.front().path;
-    }
-    const bool whole = trimFrom <= 0 && trimTo >= 1;
-    const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
-    QPainterPathStroker stroker;
-    stroker.setWidth(style.lineWidth);
-    stroker.setCapStyle(style.cap);
-    stroker.setJoinStyle(Qt::MiterJoin);
-    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
-    stroker.setMiterLimit(5);
-    QPainterPath outline = path.isEmpty() ? QPainterPath() : stroker.createStroke(path);
-    if (recent.size() == kept)
-        recent.pop_back();
-    recent.insert(recent.begin(), {shape, bounds, style, trimFrom, trimTo, outline});
-    return outline;
-}
-
-} // namespace
 
 void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, const Paint& paint,
                  const StrokeStyle& style, ColorScheme scheme, double trimFrom, double trimTo)
@@ -311,9 +300,7 @@ void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, co
         const bool whole = trimFrom <= 0 && trimTo >= 1;
         QPen pen(brushFor(paint, bounds, scheme), style.lineWidth, Qt::SolidLine, style.cap, Qt::MiterJoin);
         pen.setMiterLimit(5);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo));
+        painter.strokePath(whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo), pen);
     } else {
         painter.fillPath(strokeOutline(shape, bounds, style, trimFrom, trimTo), brushFor(paint, bounds, scheme));
     }

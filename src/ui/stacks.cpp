@@ -23,7 +23,6 @@ public:
     }
 
     std::string_view kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
-    bool drawsLike(const ViewNode&) const override { return true; }
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
@@ -131,7 +130,6 @@ public:
     explicit ZStackNode(std::vector<View> children) : ViewNode(std::move(children)) {}
 
     std::string_view kind() const override { return "ZStack"; }
-    bool drawsLike(const ViewNode&) const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         QSizeF size(0, 0);
@@ -155,7 +153,6 @@ private:
 class SpacerNode final : public ViewNode {
 public:
     std::string_view kind() const override { return "Spacer"; }
-    bool drawsLike(const ViewNode&) const override { return true; }
     bool isSpacer() const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {

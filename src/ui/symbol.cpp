@@ -18,11 +18,6 @@ const QString fontFamily = QStringLiteral("Material Icons");
 const QString debianFontFile = QStringLiteral(
     "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf");
 
-QString glyphText(char32_t glyph)
-{
-    return QString::fromUcs4(&glyph, 1);
-}
-
 // Asks fontconfig first; a copy at Debian's path that fontconfig does not know about (a fresh
 // install before fc-cache, a sandbox) is registered with Qt once.
 bool fontInstalled()
@@ -50,7 +45,7 @@ Symbol measured(char32_t glyph, bool quarterTurn)
     constexpr int pixelSize = 512;
     const QFont font = symbolFont(pixelSize);
     const QFontMetricsF metrics(font);
-    const QString text = glyphText(glyph);
+    const QString text = QString::fromUcs4(&glyph, 1);
     const QSizeF square(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
     QPainterPath outline;
     outline.addText(0, metrics.ascent(), font, text);
@@ -92,7 +87,7 @@ void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, cons
     const int pixelSize = std::max(1, qRound(scale));
     const QFont font = symbolFont(pixelSize);
     const QFontMetricsF metrics(font);
-    const QString text = glyphText(symbol.glyph);
+    const QString text = QString::fromUcs4(&symbol.glyph, 1);
 
     painter.save();
     painter.translate(box.center());

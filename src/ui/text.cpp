@@ -35,8 +35,8 @@ public:
     {
         const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
         traits.label = QStringList(measured.lines.begin(), measured.lines.end()).join(QLatin1Char('\n')).toStdString();
-        traits.role = AccessibleRole::StaticText;
-        traits.accessibleName = text_.request_.text.toStdString(); // in full, however it was cut
+        traits.accessible.role = AccessibleRole::StaticText;
+        traits.accessible.name = text_.request_.text.toStdString(); // in full, however it was cut
     }
 
 private:

@@ -13,19 +13,9 @@
 namespace ui {
 namespace {
 
-// Inter where installed: every weight the panel uses, and the same look on every desktop.
-QString defaultFamily()
+QString installedOr(const QString& family, const QString& fallback)
 {
-    static const QString family = QFontDatabase::hasFamily(QStringLiteral("Inter")) ? QStringLiteral("Inter")
-                                                                                     : QGuiApplication::font().family();
-    return family;
-}
-
-QString roundedFamily()
-{
-    static const QString family =
-        QFontDatabase::hasFamily(QStringLiteral("Quicksand")) ? QStringLiteral("Quicksand") : defaultFamily();
-    return family;
+    return QFontDatabase::hasFamily(family) ? family : fallback;
 }
 
 std::uint64_t frame = 0;
@@ -80,28 +70,21 @@ TextMeasure typeset(const TextRequest& request)
     double scale = 1;
     auto [lines, allowed] = attempt(scale);
     if (int(lines.texts.size()) > allowed && request.minimumScaleFactor < 1) {
+        const auto fits = [&](double tried) {
+            const auto [triedLines, triedAllowed] = attempt(tried);
+            return int(triedLines.texts.size()) <= triedAllowed;
+        };
         // The largest factor at which it fits, if any does.
-        double low = request.minimumScaleFactor;
-        double high = 1;
-        auto [smallest, smallestAllowed] = attempt(low);
-        if (int(smallest.texts.size()) <= smallestAllowed) {
+        double low = request.minimumScaleFactor, high = 1;
+        if (fits(low))
             for (int i = 0; i < 12; ++i) {
                 const double middle = (low + high) / 2;
-                auto [tried, triedAllowed] = attempt(middle);
-                if (int(tried.texts.size()) <= triedAllowed)
-                    low = middle;
-                else
-                    high = middle;
+                (fits(middle) ? low : high) = middle;
             }
-        }
         scale = low;
         std::tie(lines, allowed) = attempt(scale);
     }
 
-    TextMeasure result;
-    result.scale = scale;
-    result.lineHeight = lineHeight;
-    result.ascent = metrics.ascent();
     if (int(lines.texts.size()) > allowed) {
         const QStringList paragraphs = request.text.split(QLatin1Char('\n'));
         if (paragraphs.size() > 1 && paragraphs.size() <= allowed) {
@@ -121,10 +104,9 @@ TextMeasure typeset(const TextRequest& request)
         for (const auto& line : lines.texts)
             lines.widest = std::max(lines.widest, metrics.horizontalAdvance(line));
     }
-    result.lines = std::move(lines.texts);
-    result.size = QSizeF(std::min(width, std::ceil(lines.widest * scale * 100) / 100),
-                         double(result.lines.size()) * lineHeight * scale);
-    return result;
+    const QSizeF size(std::min(width, std::ceil(lines.widest * scale * 100) / 100),
+                      double(lines.texts.size()) * lineHeight * scale);
+    return {std::move(lines.texts), scale, lineHeight, metrics.ascent(), size};
 }
 
 struct RequestHash {
@@ -145,17 +127,16 @@ struct Remembered {
 };
 
 // Text, fonts and offers of the panels on screen: a few hundred entries.
-std::unordered_map<TextRequest, Remembered, RequestHash>& cache()
-{
-    static std::unordered_map<TextRequest, Remembered, RequestHash> remembered;
-    return remembered;
-}
+std::unordered_map<TextRequest, Remembered, RequestHash> cache;
 
 } // namespace
 
 QFont Font::qfont() const
 {
-    QFont font(design == FontDesign::Rounded ? roundedFamily() : defaultFamily());
+    // Inter where installed: every weight the panel uses, and the same look on every desktop.
+    static const QString regular = installedOr(QStringLiteral("Inter"), QGuiApplication::font().family());
+    static const QString rounded = installedOr(QStringLiteral("Quicksand"), regular);
+    QFont font(design == FontDesign::Rounded ? rounded : regular);
     // Pixel sizes keep a view's points equal to device-independent pixels on every screen.
     font.setPixelSize(std::max(1, int(std::lround(size))));
     font.setWeight(QFont::Weight(weight));
@@ -165,12 +146,12 @@ QFont Font::qfont() const
 
 TextMeasure measureText(const TextRequest& request)
 {
-    if (const auto found = cache().find(request); found != cache().end()) {
+    if (const auto found = cache.find(request); found != cache.end()) {
         found->second.lastFrame = frame;
         return found->second.measure;
     }
     ++typesetCount;
-    return cache().emplace(request, Remembered{typeset(request), frame}).first->second.measure;
+    return cache.emplace(request, Remembered{typeset(request), frame}).first->second.measure;
 }
 
 std::uint64_t textsTypeset()
@@ -181,7 +162,7 @@ std::uint64_t textsTypeset()
 void beginTextFrame()
 {
     ++frame;
-    std::erase_if(cache(), [](const auto& entry) { return frame - entry.second.lastFrame > 2; });
+    std::erase_if(cache, [](const auto& entry) { return frame - entry.second.lastFrame > 2; });
 }
 
 } // namespace ui

@@ -107,7 +107,15 @@ private:
 };
 
 // How assistive technology presents a view; most views are not presented on their own.
-enum class AccessibleRole { None, StaticText, Image, Button, ProgressBar };
+enum class AccessibleRole { None, StaticText, Button, ProgressBar };
+
+// What a view reads as to assistive technology, in place of what is inside it.
+struct AccessibleTraits {
+    AccessibleRole role = AccessibleRole::None;
+    std::string name; // when empty, what the texts inside read together
+    std::string description;
+    std::optional<double> value; // a gauge's level, 0 to 100
+};
 
 // What a view means to the host besides its size and ink. Each kind of view fills in what it has.
 struct ViewTraits {
@@ -116,13 +124,7 @@ struct ViewTraits {
     std::optional<StateKey> focusedState; // a button: the flag the host sets while its focus ring shows
     std::function<void()> action;         // a button: run when a press is released over it
     std::optional<View> builtBy;          // the stateful view that built this body, to build it again
-
-    // To assistive technology. A view with a role is one element: its name (a text in full, or
-    // what its texts read together) and the rest stand for everything inside it.
-    AccessibleRole role = AccessibleRole::None;
-    std::string accessibleName;
-    std::string accessibleDescription;
-    std::optional<double> accessibleValue; // a gauge's level, 0 to 100
+    AccessibleTraits accessible;          // with a role, one element standing for all inside it
 };
 
 // What every kind of view does. Layout is pure; painting reads only what layout produced.
@@ -153,9 +155,9 @@ public:
     // Spacers yield to every other child of a stack.
     virtual bool isSpacer() const { return false; }
     // Whether this view, given the same frame, draws just as `other`, a view of the same type,
-    // does, children aside. Views that draw nothing of their own say so; the rest compare what
-    // they draw with, and a view that cannot tell says no, so that it is drawn again.
-    virtual bool drawsLike(const ViewNode& /*other*/) const { return false; }
+    // does, children aside. Yes for views that only paint their children; a view that paints
+    // anything of its own compares what it draws with, and says no when it cannot tell.
+    virtual bool drawsLike(const ViewNode& /*other*/) const { return true; }
     // How far past a changed child this view draws differently: as far as its blur spreads ink,
     // or everywhere (infinity) when it moves its children's ink about.
     virtual double changeReach() const { return 0; }

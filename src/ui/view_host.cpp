@@ -35,8 +35,6 @@ std::optional<ViewTraits> buttonAt(const LaidOut& node, QPointF point)
 
 } // namespace
 
-ViewHost::ViewHost(Body body) : body_(std::move(body)) {}
-
 void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double now)
 {
     update(size, scheme, now);
@@ -82,9 +80,7 @@ bool ViewHost::advanceAnimations(double now)
 
 void ViewHost::paint(QPainter& painter, ColorScheme scheme) const
 {
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     PaintContext context{painter, scheme};
     paintTree(context, tree_);
 }

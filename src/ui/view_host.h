@@ -20,10 +20,9 @@ public:
     // Builds the root view for an appearance; called on every render.
     using Body = std::function<View(ColorScheme)>;
 
-    explicit ViewHost(Body body);
+    explicit ViewHost(Body body) : body_(std::move(body)) {}
 
-    // Resolves, lays out in `size` (points) and paints with `painter`, whose unit is a point,
-    // then runs the appear actions: `update`, `paint` and `runAppearActions` in turn.
+    // `update`, `paint` and `runAppearActions` in turn.
     void render(QPainter& painter, QSizeF size, ColorScheme scheme, double now);
 
     // Builds the views again and lays them out in `size` (points).
@@ -32,8 +31,7 @@ public:
     // again, as long as the appearance stayed the same.
     QRectF changedBounds() const { return changed_; }
     // An animation frame: builds again only the views whose animations move, in the places the
-    // last layout gave them. False when a moving view would change its size: then an update is
-    // due.
+    // last layout gave them. False when one would change its size: then an update is due.
     bool advanceAnimations(double now);
     // Paints the last layout with `painter`, whose unit is a point. Reads the views and changes
     // nothing, so it may run on another thread while this one waits.
@@ -44,7 +42,7 @@ public:
     // The last render's layout, for tests.
     const LaidOut& laidOut() const { return tree_; }
     // Whether something still moves at `now`: the host's clock runs only then.
-    bool isAnimating(double now) const { return store_->isAnimating(now); }
+    bool isAnimating(double now) const { return !store_->animatingKeys(now).empty(); }
     // Where the views that still move at `now` draw, in points: all a frame needs to repaint.
     QRectF animatingBounds(double now) const;
     // How long until the next frame shows a change: the motion of the fastest moving view should

@@ -7,12 +7,6 @@
 #include <span>
 
 namespace ui {
-
-void ViewStateStore::endPass()
-{
-    std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); });
-}
-
 namespace {
 
 // The animated values a piece of view state holds: one, a keyed group, or none.
@@ -24,28 +18,6 @@ std::span<const AnimatedValue> animatedValues(const std::any& value)
         return keyed->values;
     return {};
 }
-
-} // namespace
-
-std::vector<StateKey> ViewStateStore::animatingKeys(double now) const
-{
-    std::vector<StateKey> keys;
-    for (const auto& [key, value] : entries_)
-        if (std::ranges::any_of(animatedValues(value), [now](const auto& animated) { return animated.isAnimating(now); }))
-            keys.push_back(key);
-    return keys;
-}
-
-double ViewStateStore::speed(const StateKey& key, double now) const
-{
-    double fastest = 0;
-    if (const auto entry = entries_.find(key); entry != entries_.end())
-        for (const AnimatedValue& animated : animatedValues(entry->second))
-            fastest = std::max(fastest, std::abs(animated.velocity(now)));
-    return fastest;
-}
-
-namespace {
 
 // Stands where a stateful view stood, with the body it built for this render and what that
 // body means to the host, the view that built it included, so that an animation frame can
@@ -88,6 +60,24 @@ private:
 
 } // namespace
 
+std::vector<StateKey> ViewStateStore::animatingKeys(double now) const
+{
+    std::vector<StateKey> keys;
+    for (const auto& [key, value] : entries_)
+        if (std::ranges::any_of(animatedValues(value), [now](const auto& animated) { return animated.isAnimating(now); }))
+            keys.push_back(key);
+    return keys;
+}
+
+double ViewStateStore::speed(const StateKey& key, double now) const
+{
+    double fastest = 0;
+    if (const auto entry = entries_.find(key); entry != entries_.end())
+        for (const AnimatedValue& animated : animatedValues(entry->second))
+            fastest = std::max(fastest, std::abs(animated.velocity(now)));
+    return fastest;
+}
+
 View Stateful(Literal kind, std::function<View(ResolveContext&)> body)
 {
     return View(std::make_shared<StatefulNode>(kind.text, std::move(body)));
@@ -120,7 +110,7 @@ View Button(std::function<void()> action, View label, ButtonStyle style)
         context.traits.pressedState = context.key("pressed");
         context.traits.focusedState = context.key("focused");
         context.traits.action = action;
-        context.traits.role = AccessibleRole::Button; // named by its label's texts
+        context.traits.accessible.role = AccessibleRole::Button; // named by its label's texts
         return style(label, context.state("pressed", false), context.state("focused", false));
     });
 }

@@ -36,10 +36,8 @@ public:
 
     // A render begins; at its end, state that no view asked for is dropped.
     void beginPass() { used_.clear(); }
-    void endPass();
+    void endPass() { std::erase_if(entries_, [this](const auto& entry) { return !used_.contains(entry.first); }); }
 
-    // Whether some animated state still moves at `now`: the host's clock runs only then.
-    bool isAnimating(double now) const { return !animatingKeys(now).empty(); }
     // The keys of the animated state that still moves at `now`.
     std::vector<StateKey> animatingKeys(double now) const;
     // The fastest any of the values at `key` moves at `now`, per second.
