@@ -88,6 +88,7 @@ public:
     BackgroundNode(View content, View decoration) : ViewNode({std::move(decoration), std::move(content)}) {}
 
     std::string_view kind() const override { return "background"; }
+    bool drawsLike(const ViewNode&) const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         return layout.sizeOf(children()[1], proposal);

@@ -17,6 +17,7 @@ public:
         return layout.sizeOf(content(), proposal);
     }
     const View& content() const { return children().front(); }
+    bool drawsLike(const ViewNode&) const override { return true; } // sizes and places only
 
 protected:
     std::shared_ptr<ViewNode> copy() const override

@@ -23,6 +23,7 @@ public:
     }
 
     std::string_view kind() const override { return axis_ == Axis::Vertical ? "VStack" : "HStack"; }
+    bool drawsLike(const ViewNode&) const override { return true; }
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
@@ -130,6 +131,7 @@ public:
     explicit ZStackNode(std::vector<View> children) : ViewNode(std::move(children)) {}
 
     std::string_view kind() const override { return "ZStack"; }
+    bool drawsLike(const ViewNode&) const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout& layout) const override
     {
         QSizeF size(0, 0);
@@ -153,6 +155,7 @@ private:
 class SpacerNode final : public ViewNode {
 public:
     std::string_view kind() const override { return "Spacer"; }
+    bool drawsLike(const ViewNode&) const override { return true; }
     bool isSpacer() const override { return true; }
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {

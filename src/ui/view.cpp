@@ -12,6 +12,7 @@ class EmptyNode final : public ViewNode {
 public:
     std::string_view kind() const override { return "empty"; }
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override { return {0, 0}; }
+    bool drawsLike(const ViewNode&) const override { return true; }
 };
 
 } // namespace

@@ -155,9 +155,9 @@ public:
     // Spacers yield to every other child of a stack.
     virtual bool isSpacer() const { return false; }
     // Whether this view, given the same frame, draws just as `other`, a view of the same type,
-    // does, children aside. Yes for views that only paint their children; a view that paints
-    // anything of its own compares what it draws with, and says no when it cannot tell.
-    virtual bool drawsLike(const ViewNode& /*other*/) const { return true; }
+    // does, children aside. Views that draw nothing of their own say so; the rest compare what
+    // they draw with, and a view that cannot tell says no, so that it is drawn again.
+    virtual bool drawsLike(const ViewNode& /*other*/) const { return false; }
     // How far past a changed child this view draws differently: as far as its blur spreads ink,
     // or everywhere (infinity) when it moves its children's ink about.
     virtual double changeReach() const { return 0; }
