@@ -1,10 +1,14 @@
 // The view layer through its laid-out tree: sizes and places, not pixels, except where only
 // pixels tell (fills, strokes, transforms).
+#include "ui/hosting_widget.h"
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
 #include "ui/text_measure.h"
 #include "ui/view_host.h"
+
+#include <QCoreApplication>
+#include <QPaintEvent>
 
 #include <gtest/gtest.h>
 
@@ -274,6 +278,53 @@ TEST(Changes, OnlyViewsThatDrawDifferentlyArePaintedAgain)
     moving.update({300, 40}, ColorScheme::Light, 0);
     EXPECT_LT(moving.changedBounds().left(), 140);
     EXPECT_GT(moving.changedBounds().right(), 190);
+}
+
+TEST(Changes, TheWindowPaintsWhatChangedAndNoMore)
+{
+    std::string word = "72%";
+    HostingWidget widget([&](ColorScheme) {
+        return View(VStack(0, {View(Text(word)).frame(100, 40), View(Text("Batteria")).frame(100, 40)}));
+    });
+    std::vector<QRegion> painted;
+    struct Recorder : QObject {
+        std::vector<QRegion>* painted;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted->push_back(static_cast<QPaintEvent*>(event)->region());
+            return false;
+        }
+    } recorder;
+    recorder.painted = &painted;
+    widget.installEventFilter(&recorder);
+    widget.resize(100, 80);
+    widget.show();
+    const auto settle = [&] {
+        painted.clear();
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        QRegion all;
+        for (const QRegion& region : painted)
+            all += region;
+        return all;
+    };
+    settle();
+
+    word = "73%";
+    widget.invalidate();
+    QRegion repainted = settle();
+    const QRect first = findAll(widget.laidOut(), "Text").at(0)->frame.toAlignedRect();
+    const QRect second = findAll(widget.laidOut(), "Text").at(1)->frame.toAlignedRect();
+    EXPECT_TRUE(repainted.contains(first));
+    EXPECT_FALSE(repainted.contains(second)) << "the other text did not change";
+
+    // A paint for another part that comes first still leads to the changed part being painted.
+    word = "74%";
+    widget.invalidate();
+    widget.repaint(second);
+    repainted = settle();
+    EXPECT_TRUE(repainted.contains(first));
 }
 
 } // namespace

@@ -95,6 +95,10 @@ void HostingWidget::paintEvent(QPaintEvent* event)
         host_.update(size(), scheme_, now);
         stale_ = layoutQueued_ = false;
         renderedSize_ = size();
+        // A paint that came for one part (a frame) while the views changed elsewhere too.
+        const QRegion missed = QRegion(host_.changedBounds().toAlignedRect().intersected(rect())) - event->region();
+        if (!missed.isEmpty())
+            update(missed);
     }
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
