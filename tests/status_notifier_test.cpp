@@ -69,6 +69,13 @@ public:
     ~TestWatcher() override { QDBusConnection::disconnectFromBus(QStringLiteral("test-watcher")); }
 
     void appear() { connection_.registerService(watcherService); }
+    // As GNOME Shell's extension says that it dropped an item.
+    void drop(const QString& service)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"), watcherService,
+                                                         QStringLiteral("StatusNotifierItemUnregistered"));
+        connection_.send(signal << service);
+    }
     void leave() { connection_.unregisterService(watcherService); }
 
     QString introspect(const QString&) const override { return {}; }
@@ -158,6 +165,18 @@ TEST_F(OnPrivateBus, ButtonRegistersWithEveryWatcherAndIsTheTrayIconWhileThereIs
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
     EXPECT_EQ(watcher.registered, QStringList({itemService(), itemService()}));
     EXPECT_FALSE(button.trayIcon()->isVisible());
+}
+
+TEST_F(OnPrivateBus, AnItemTheWatcherDropsWhileItLivesRegistersAgain)
+{
+    watcher.appear();
+    StatusNotifierItem item(QStringLiteral("battery-monitor"), QStringLiteral("Stato Batteria"));
+    ASSERT_TRUE(eventually([&] { return watcher.registered.size() == 1; }));
+    watcher.drop(QStringLiteral("org.kde.StatusNotifierItem-1-1"));
+    watcher.drop(itemService());
+    ASSERT_TRUE(eventually([&] { return watcher.registered.size() == 2; }));
+    EXPECT_FALSE(eventually([&] { return watcher.registered.size() > 2; }, 1000)) << "only its own drop counts";
+    EXPECT_EQ(watcher.registered.last(), itemService());
 }
 
 TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)

@@ -43,6 +43,7 @@ QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon, const StatusIt
 void QtStatusItemButton::showNotifierItem(bool show)
 {
     showsNotifierItem_ = show;
+    scheduleRender(); // the host that took the item may draw its label, or another may not
     if (show) {
         if (trayIcon_)
             trayIcon_->hide();
@@ -129,7 +130,9 @@ void QtStatusItemButton::render()
     const QColor ink = image_ && !image_->isTemplate ? QColor(Qt::black) : panelInk();
     const auto picture = [&](int size) { return paintIcon_(shown, title, ink, size); };
     const QString toolTip = QString::fromStdString(toolTip_);
-    notifierItem_.setContent(picture(22), picture(44), title, toolTip);
+    // Where the host draws the item's label, the level is there and not in the icon as well.
+    const QString inIcon = notifierItem_.hostDrawsLabel() ? QString() : title;
+    notifierItem_.setContent(paintIcon_(shown, inIcon, ink, 22), paintIcon_(shown, inIcon, ink, 44), title, toolTip);
     if (!trayIcon_)
         return;
     // Drawn afresh at each size tray hosts ask for, HiDPI ones included.
