@@ -129,6 +129,7 @@ TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
     EXPECT_EQ(watcher.property(QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
     EXPECT_EQ(watcher.property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
     EXPECT_EQ(watcher.property(QStringLiteral("XAyatanaLabel")).toString(), QString()) << "the level is in the icon";
+    EXPECT_EQ(watcher.property(QStringLiteral("IconAccessibleDesc")).toString(), QStringLiteral("Stato Batteria 72%"));
     const auto toolTip = qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(QStringLiteral("ToolTip")));
     EXPECT_EQ(toolTip.title, QStringLiteral("Stato Batteria"));
     EXPECT_EQ(toolTip.description, QStringLiteral("72%"));

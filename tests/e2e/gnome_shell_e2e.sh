@@ -5,6 +5,7 @@
 # the bar in the light and the dark style; one click opens the panel under the item, below the
 # bar, whole on screen and focused; a second click, Escape and a click elsewhere close it; the
 # panel's "Aggiorna" reads the battery at once; twenty restarts in a row each bring the item back.
+# Another program's window has the focus meanwhile, as on a desktop in use.
 # The shell is driven over org.gnome.Shell.Eval (--unsafe-mode): a virtual pointer and keyboard
 # click and type, and the top bar and windows are read from the shell's own objects.
 #   gnome_shell_e2e.sh BATTERY_MONITOR FIXTURE_MACHINE [SCREENSHOT_DIR]
@@ -60,9 +61,10 @@ shell_eval 'Main.overview.hide()' >/dev/null
 display=$(shell_eval 'imports.gi.GLib.getenv("DISPLAY")')
 xauthority=$(shell_eval 'imports.gi.GLib.getenv("XAUTHORITY")')
 
+desktop=(XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY="$display"
+         XAUTHORITY="$xauthority")
 start_program() {
-    in_session XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY="$display" \
-        XAUTHORITY="$xauthority" "$program" --root "$machine" >>"$runtime/program.log" 2>&1 &
+    in_session "${desktop[@]}" "$program" --root "$machine" >>"$runtime/program.log" 2>&1 &
     launcher=$!
     pids+=($launcher)
     # runuser stays between; the item's bus name has the program's own pid.
@@ -125,7 +127,11 @@ panel_open() {
 panel_closed() { ! panel_open && sleep 0.3 && ! panel_open; }
 panel_focused() { panel_open && [[ $panel == *true ]]; }
 
+# Another program's window has the focus, as on a desktop in use.
+in_session "${desktop[@]}" xmessage -geometry 400x200+100+100 "another window" >/dev/null 2>&1 &
+pids+=($!)
 start_program
+eventually 10 eval '[ "$(shell_eval "global.display.focus_window?.title")" = xmessage ]' || fail "the other window has no focus"
 eventually 20 read_item || fail "no item in the top bar: $(cat "$runtime/program.log")"
 level="$(($(cat "$battery/capacity")))%"
 eventually 5 eval '[ "$label" = "$level" ]' || fail "the label reads '$label', not '$level'"
@@ -155,8 +161,12 @@ press_escape
 eventually 5 panel_closed || fail "Escape did not close the panel"
 click_item
 eventually 5 panel_open || fail "a fourth click did not open the panel"
+click 300 200
+eventually 5 panel_closed || fail "a click on another window did not close the panel"
+click_item
+eventually 5 panel_focused || fail "the panel opened after another window took the focus has none"
 click 300 400
-eventually 5 panel_closed || fail "a click elsewhere did not close the panel"
+eventually 5 panel_closed || fail "a click on the desktop did not close the panel"
 click 300 400
 click_item
 eventually 5 panel_open || fail "a click after one on the desktop did not open the panel"
@@ -182,7 +192,7 @@ for restart in $(seq 20); do
     kill "$program_pid"
     wait "$launcher" 2>/dev/null || true
     start_program
-    eventually 15 read_item || fail "restart $restart: no item in the top bar"
+    eventually 15 eval 'read_item && [ "$label" = 55% ]' || fail "restart $restart: no item with its label in the top bar"
 done
 eventually 5 eval '[ "$(shell_eval "Object.keys(Main.panel.statusArea).filter(k => k.startsWith(\"appindicator-\")).length")" = 1 ]' \
     || fail "items of ended programs stay in the top bar"

@@ -125,10 +125,12 @@ void StatusNotifierItem::setContent(const QImage& small, const QImage& large, co
 {
     // Each update sets the content again; hosts fetch the pictures anew only when they change.
     StatusNotifierPixmaps pixmaps{pixmap(small), pixmap(large)};
-    if (pixmaps != pixmaps_) {
+    const bool newIcon = pixmaps != pixmaps_;
+    if (newIcon)
         pixmaps_ = std::move(pixmaps);
+    // The icon's accessible description has the level: hosts read it again with the icon.
+    if (newIcon || level != label_)
         emit NewIcon();
-    }
     if (level != label_) {
         label_ = level;
         details_ = details;
@@ -183,6 +185,9 @@ void StatusNotifierItem::Scroll(int, const QString&) {}
 
 void StatusNotifierItem::registerWithWatcher()
 {
+    // Known before the host first reads the item: a change it heard of while still setting up
+    // would be lost to it.
+    setHostIsGnomeShell(processName(bus_, QString::fromLatin1(watcherService)) == QLatin1String("gnome-shell"));
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
                                                        QStringLiteral("/StatusNotifierWatcher"),
                                                        QString::fromLatin1(watcherService),
@@ -190,8 +195,6 @@ void StatusNotifierItem::registerWithWatcher()
     call << serviceName_;
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        if (!finished->isError())
-            setHostIsGnomeShell(processName(bus_, QString::fromLatin1(watcherService)) == QLatin1String("gnome-shell"));
         emit registeredChanged(!finished->isError());
         finished->deleteLater();
     });

@@ -64,6 +64,8 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
     Q_PROPERTY(QString IconName READ iconName CONSTANT)
     Q_PROPERTY(platform::StatusNotifierPixmaps IconPixmap READ iconPixmap)
     Q_PROPERTY(platform::StatusNotifierToolTip ToolTip READ toolTip)
+    // What screen readers say of the item in GNOME Shell, where the extension asks for it.
+    Q_PROPERTY(QString IconAccessibleDesc READ accessibleDescription)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu CONSTANT)
     Q_PROPERTY(QDBusObjectPath Menu READ menu CONSTANT)
     // Most hosts draw no label, so the level is in the icon; GNOME Shell's AppIndicator extension
@@ -103,6 +105,7 @@ public:
     {
         return {{}, {}, title(), details_.isEmpty() ? label_.trimmed() : label_.trimmed() + u'\n' + details_};
     }
+    QString accessibleDescription() const { return (title() + u' ' + label_.trimmed()).trimmed(); }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath(menu_ ? menuPath : "/NO_DBUSMENU"); }
     QString label() const { return hostIsGnomeShell_ ? label_ : QString(); }
