@@ -43,7 +43,10 @@ start_scene_user() {
         scene_user=battery-scene
         id "$scene_user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$scene_user"
         as_user() { runuser -u "$scene_user" -- env "$@"; }
-        trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pkill -u battery-scene 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
+        # Gone within 5 s, and so the sockets and lock files of the X servers its compositor started.
+        trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pkill -u battery-scene 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "${scratch[@]}"
+              for _ in {1..50}; do pgrep -u battery-scene >/dev/null || break; sleep 0.1; done
+              find /tmp/.X11-unix /tmp -maxdepth 1 -user battery-scene \( -name "X[0-9]*" -o -name ".X[0-9]*-lock" \) -delete 2>/dev/null || true' EXIT
     else
         scene_user=$(id -un)
         as_user() { env "$@"; }
