@@ -85,6 +85,9 @@ public:
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
     QString serviceName() const { return serviceName_; }
 
+    // The startup-notification id of the host's last click, for the window it opens; or empty.
+    QString activationToken() const { return activationToken_; }
+
     // Whether the host that took the item draws its label: GNOME Shell's AppIndicator extension.
     bool hostDrawsLabel() const { return hostIsGnomeShell_; }
 
@@ -116,6 +119,8 @@ public slots:
     Q_SCRIPTABLE void SecondaryActivate(int x, int y);
     Q_SCRIPTABLE void ContextMenu(int x, int y);
     Q_SCRIPTABLE void Scroll(int delta, const QString& orientation);
+    // GNOME Shell's extension hands one over just before each Activate.
+    Q_SCRIPTABLE void ProvideXdgActivationToken(const QString& token) { activationToken_ = token; }
 
 signals:
     Q_SCRIPTABLE void NewIcon();
@@ -151,6 +156,7 @@ private:
     QString details_;
     DBusMenu* menu_ = nullptr;
     bool hostIsGnomeShell_ = false;
+    QString activationToken_;
 };
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include "platform/qt/accessible_popups.h"
 #include "platform/qt/compositor_work_area.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/x11/startup_id.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -118,10 +120,18 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
                                           | (managed ? Qt::WindowFlags() : Qt::X11BypassWindowManagerHint));
             clickCatcher_->setAttribute(Qt::WA_TranslucentBackground);
             clickCatcher_->setAttribute(Qt::WA_ShowWithoutActivating);
+            // Never focused: the panel would lose the focus to it, and close.
+            clickCatcher_->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
             clickCatcher_->installEventFilter(this);
         }
         clickCatcher_->setGeometry(managed ? available : screenArea);
         clickCatcher_->show();
+    }
+    // The click on the item was the shell's, not ours: its startup id lets the window manager
+    // give the panel the focus that click asked for.
+    if (const auto* item = dynamic_cast<const QtStatusItemButton*>(&view); item && managed) {
+        window_->winId();
+        setStartupId(window_->windowHandle(), item->activationToken());
     }
     window_->show();
 }
