@@ -49,7 +49,7 @@ shell_eval() {
 shell_ready() { [ "$(shell_eval 'Main.layoutManager._startingUp')" = false ]; }
 # On a busy machine the shell now and then dies at start: once more then.
 for attempt in 1 2; do
-    in_session XDG_SESSION_TYPE=wayland LIBGL_ALWAYS_SOFTWARE=1 \
+    in_session XDG_SESSION_TYPE=wayland LIBGL_ALWAYS_SOFTWARE=1 G_MESSAGES_DEBUG=Ubuntu-AppIndicators \
         gnome-shell --headless --virtual-monitor 1280x720 --wayland --unsafe-mode >"$runtime/shell.log" 2>&1 &
     shell_pid=$!
     pids+=($shell_pid)
@@ -69,13 +69,18 @@ start_program() {
     pids+=($launcher)
     # runuser stays between; the item's bus name has the program's own pid.
     eventually 5 eval 'program_pid=$(pgrep -n -u "$scene_user" -x "$(basename "$program")")' || fail "the program did not start"
+    # The extension knows the item by its connection's name and object path.
+    eventually 10 eval 'owner=$(in_session gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.GetNameOwner "org.kde.StatusNotifierItem-$program_pid-1" 2>/dev/null)' \
+        || fail "the program's item is not on the bus: pid $program_pid; $(pgrep -a -u "$scene_user" battery; tail -n 3 "$runtime/program.log")"
+    item="Main.panel.statusArea['appindicator-$(grep -o ':[0-9.]*' <<<"$owner")@/StatusNotifierItem']"
 }
 
 # The extension's button for the running program: sets `item_x item_y item_width item_height`,
 # the icon's `icon_box` (W H X Y) and `label`; fails while there is none or it is hidden.
 read_item() {
     local found
-    found=$(shell_eval "const b = Main.panel.statusArea['appindicator-org.kde.StatusNotifierItem-$program_pid-1'];
+    found=$(shell_eval "const b = $item;
         const box = a => [...a.get_transformed_size(), ...a.get_transformed_position()].map(Math.round).join(' ');
         b?.visible && b.icon ? box(b) + ' ' + box(b.icon) + ' ' + (b._label?.text ?? '') : ''") || return 1
     [ -n "$found" ] || return 1
@@ -106,9 +111,12 @@ shell_eval "const C = imports.gi.Clutter, seat = C.get_default_backend().get_def
     global._scenePointer = seat.create_virtual_device(C.InputDeviceType.POINTER_DEVICE);
     global._sceneKeyboard = seat.create_virtual_device(C.InputDeviceType.KEYBOARD_DEVICE)" >/dev/null
 click() {
-    sleep 0.5 # as a person clicks: closer together they make a double click
+    sleep 0.4 # as a person clicks: closer together they make a double click
+    # The pointer first arrives, as a person's does: a press in the same moment may go by the
+    # actor under its former place.
+    shell_eval "global._scenePointer.notify_absolute_motion(imports.gi.Clutter.CURRENT_TIME, $1, $2)" >/dev/null
+    sleep 0.1
     shell_eval "const C = imports.gi.Clutter, p = global._scenePointer;
-        p.notify_absolute_motion(C.CURRENT_TIME, $1, $2);
         p.notify_button(C.CURRENT_TIME, ${3:-1}, C.ButtonState.PRESSED);
         p.notify_button(C.CURRENT_TIME, ${3:-1}, C.ButtonState.RELEASED)" >/dev/null
 }
@@ -125,6 +133,15 @@ panel_open() {
         .map(([r, f]) => r.x + ' ' + r.y + ' ' + f).join('')") && [ -n "$panel" ]
 }
 panel_closed() { ! panel_open && sleep 0.3 && ! panel_open; }
+# What the shell shows, for a failure's message.
+shell_state() {
+    shell_eval "const b = $item;
+        'pointer ' + global.get_pointer().slice(0, 2) + ', hover ' + b?.hover + ', last click ' + b?._lastClickTime + '/' + b?._clickCount + ', overview ' + Main.overview.visible + ', menu open ' + !!Main.panel.menuManager.activeMenu
+        + ', item entries ' + b?.menu.numMenuItems + ', activation ' + b?._indicator.supportsActivation + ', windows: '
+        + global.get_window_actors().map(a => a.meta_window).map(w => w.title + ' ' + w.get_frame_rect().x + ','
+            + w.get_frame_rect().y + (w.has_focus() ? ' focused' : '')).join('; ')"
+    tail -n 5 "$runtime/program.log"; grep -i -A1 "JS ERROR\|Ubuntu-AppIndicators" "$runtime/shell.log" | tail -n 20
+}
 panel_focused() { panel_open && [[ $panel == *true ]]; }
 
 # Another program's window has the focus, as on a desktop in use.
@@ -144,7 +161,7 @@ done
 [ "$ink_shape" -lt 75 ] || fail "the icon draws the level ($ink_shape% as high as wide) beside the label"
 
 click_item
-eventually 5 panel_open || fail "a click did not open the panel"
+eventually 5 panel_open || fail "a click did not open the panel: $(shell_state): $(shell_state)"
 eventually 5 panel_focused || fail "the panel has no focus"
 read -r panel_x panel_y _ <<<"$panel"
 echo "panel at $panel_x,$panel_y"
@@ -153,23 +170,23 @@ echo "panel at $panel_x,$panel_y"
 [ "$panel_x" -le "$item_x" ] && [ $((panel_x + 320)) -ge $((item_x + icon_w)) ] || fail "the panel is not under the item"
 [ -z "$screenshots" ] || screenshot "$screenshots/gnome-shell-open.png"
 click_item
-eventually 5 panel_closed || fail "a second click did not close the panel"
+eventually 5 panel_closed || fail "a second click did not close the panel: $(shell_state)"
 click_item
-eventually 5 panel_open || fail "a third click did not open the panel"
+eventually 5 panel_open || fail "a third click did not open the panel: $(shell_state)"
 eventually 5 panel_focused || fail "the panel opened again has no focus"
 press_escape
 eventually 5 panel_closed || fail "Escape did not close the panel"
 click_item
-eventually 5 panel_open || fail "a fourth click did not open the panel"
+eventually 5 panel_open || fail "a fourth click did not open the panel: $(shell_state)"
 click 300 200
-eventually 5 panel_closed || fail "a click on another window did not close the panel"
+eventually 5 panel_closed || fail "a click on another window did not close the panel: $(shell_state)"
 click_item
 eventually 5 panel_focused || fail "the panel opened after another window took the focus has none"
 click 300 400
-eventually 5 panel_closed || fail "a click on the desktop did not close the panel"
+eventually 5 panel_closed || fail "a click on the desktop did not close the panel: $(shell_state)"
 click 300 400
 click_item
-eventually 5 panel_open || fail "a click after one on the desktop did not open the panel"
+eventually 5 panel_open || fail "a click after one on the desktop did not open the panel: $(shell_state)"
 
 # The panel's "Aggiorna", at its bottom right, reads the battery at once, before the next tick.
 echo 55 >"$battery/capacity"
@@ -183,16 +200,16 @@ click "$((item_x + icon_w / 2))" "$((item_y + item_height / 2))" 3
 sleep 0.5
 [ "$(shell_eval '!Main.panel.menuManager.activeMenu')" = true ] && ! panel_open || fail "a right click opened something"
 click_item
-eventually 5 panel_open || fail "a click did not open the panel after Aggiorna"
+eventually 5 panel_open || fail "a click did not open the panel after Aggiorna: $(shell_state)"
 click_item
-eventually 5 panel_closed || fail "a second click did not close the panel after Aggiorna"
+eventually 5 panel_closed || fail "a second click did not close the panel after Aggiorna: $(shell_state)"
 
 # Twenty restarts in a row, each quick after the last: the extension takes the item every time.
 for restart in $(seq 20); do
     kill "$program_pid"
     wait "$launcher" 2>/dev/null || true
     start_program
-    eventually 15 eval 'read_item && [ "$label" = 55% ]' || fail "restart $restart: no item with its label in the top bar"
+    eventually 15 eval 'read_item && [ "$label" = 55% ]' || fail "restart $restart: no item with its label in the top bar: $(shell_state)"
 done
 eventually 5 eval '[ "$(shell_eval "Object.keys(Main.panel.statusArea).filter(k => k.startsWith(\"appindicator-\")).length")" = 1 ]' \
     || fail "items of ended programs stay in the top bar"

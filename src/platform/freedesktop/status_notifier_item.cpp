@@ -192,7 +192,11 @@ void StatusNotifierItem::registerWithWatcher()
                                                        QStringLiteral("/StatusNotifierWatcher"),
                                                        QString::fromLatin1(watcherService),
                                                        QStringLiteral("RegisterStatusNotifierItem"));
-    call << serviceName_;
+    // GNOME Shell's extension (46) watches an item registered by its name, and when it hears
+    // that the name has an owner after it has read the item, it forgets what it read, fails to
+    // read it again and drops the item: about one start in ten. By its object path (as Ayatana's
+    // items register) it watches only its connection, and takes it every time.
+    call << (hostIsGnomeShell_ ? QString::fromLatin1(objectPath) : serviceName_);
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         emit registeredChanged(!finished->isError());
@@ -204,7 +208,7 @@ void StatusNotifierItem::registerWithWatcher()
 // machine, and never asks again: the item registers anew, a moment later.
 void StatusNotifierItem::itemUnregistered(const QString& service)
 {
-    if (service == serviceName_)
+    if (service == serviceName_ || service == bus_.baseService() + u'@' + QLatin1String(objectPath))
         QTimer::singleShot(std::chrono::milliseconds(500), this, &StatusNotifierItem::registerWithWatcher);
 }
 
