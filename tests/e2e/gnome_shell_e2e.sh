@@ -70,7 +70,7 @@ start_program() {
     # runuser stays between; the item's bus name has the program's own pid.
     eventually 5 eval 'program_pid=$(pgrep -n -u "$scene_user" -x "$(basename "$program")")' || fail "the program did not start"
     # The extension knows the item by its connection's name and object path.
-    eventually 10 eval 'owner=$(in_session gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    eventually 20 eval 'owner=$(in_session gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
         --method org.freedesktop.DBus.GetNameOwner "org.kde.StatusNotifierItem-$program_pid-1" 2>/dev/null)' \
         || fail "the program's item is not on the bus: pid $program_pid; $(pgrep -a -u "$scene_user" battery; tail -n 3 "$runtime/program.log")"
     item="Main.panel.statusArea['appindicator-$(grep -o ':[0-9.]*' <<<"$owner")@/StatusNotifierItem']"
@@ -136,8 +136,8 @@ panel_closed() { ! panel_open && sleep 0.3 && ! panel_open; }
 # What the shell shows, for a failure's message.
 shell_state() {
     shell_eval "const b = $item;
-        'pointer ' + global.get_pointer().slice(0, 2) + ', hover ' + b?.hover + ', last click ' + b?._lastClickTime + '/' + b?._clickCount + ', overview ' + Main.overview.visible + ', menu open ' + !!Main.panel.menuManager.activeMenu
-        + ', item entries ' + b?.menu.numMenuItems + ', activation ' + b?._indicator.supportsActivation + ', windows: '
+        'pointer ' + global.get_pointer().slice(0, 2) + ', hover ' + b?.hover + ', last click ' + b?._lastClickTime
+        + ', overview ' + Main.overview.visible + ', menu open ' + !!Main.panel.menuManager.activeMenu + ', item entries ' + b?.menu.numMenuItems + ', activation ' + b?._indicator.supportsActivation + ', windows: '
         + global.get_window_actors().map(a => a.meta_window).map(w => w.title + ' ' + w.get_frame_rect().x + ','
             + w.get_frame_rect().y + (w.has_focus() ? ' focused' : '')).join('; ')"
     tail -n 5 "$runtime/program.log"; grep -i -A1 "JS ERROR\|Ubuntu-AppIndicators" "$runtime/shell.log" | tail -n 20
