@@ -54,15 +54,16 @@ for attempt in 1 2; do
     shell_pid=$!
     pids+=($shell_pid)
     eventually 30 shell_ready && break
-    kill "$shell_pid" 2>/dev/null || true
+    as_user pkill -u "$scene_user" -x gnome-shell || true
+    wait "$shell_pid" 2>/dev/null || true
     [ "$attempt" -eq 1 ] || fail "GNOME Shell did not start: $(tail -n 20 "$runtime/shell.log")"
 done
 shell_eval 'Main.overview.hide()' >/dev/null
-display=$(shell_eval 'imports.gi.GLib.getenv("DISPLAY")')
-xauthority=$(shell_eval 'imports.gi.GLib.getenv("XAUTHORITY")')
-
-desktop=(XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY="$display"
-         XAUTHORITY="$xauthority")
+# What a GNOME session tells its programs.
+desktop=(XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland)
+for variable in WAYLAND_DISPLAY DISPLAY XAUTHORITY; do
+    desktop+=("$variable=$(shell_eval "imports.gi.GLib.getenv('$variable')")")
+done
 start_program() {
     in_session "${desktop[@]}" "$program" --root "$machine" >>"$runtime/program.log" 2>&1 &
     launcher=$!
