@@ -69,6 +69,13 @@ public:
     ~TestWatcher() override { QDBusConnection::disconnectFromBus(QStringLiteral("test-watcher")); }
 
     void appear() { connection_.registerService(watcherService); }
+    // As GNOME Shell's extension says that it dropped an item.
+    void drop(const QString& service)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"), watcherService,
+                                                         QStringLiteral("StatusNotifierItemUnregistered"));
+        connection_.send(signal << service);
+    }
     void leave() { connection_.unregisterService(watcherService); }
 
     QString introspect(const QString&) const override { return {}; }
@@ -122,6 +129,7 @@ TEST_F(OnPrivateBus, HostsReadTheItemOverTheBus)
     EXPECT_EQ(watcher.property(QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
     EXPECT_EQ(watcher.property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
     EXPECT_EQ(watcher.property(QStringLiteral("XAyatanaLabel")).toString(), QString()) << "the level is in the icon";
+    EXPECT_EQ(watcher.property(QStringLiteral("IconAccessibleDesc")).toString(), QStringLiteral("Stato Batteria 72%"));
     const auto toolTip = qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(QStringLiteral("ToolTip")));
     EXPECT_EQ(toolTip.title, QStringLiteral("Stato Batteria"));
     EXPECT_EQ(toolTip.description, QStringLiteral("72%"));
@@ -184,6 +192,18 @@ TEST_F(OnPrivateBus, AnUpdateThatChangesNothingDrawsNothing)
     EXPECT_GT(update(" 71%"), 0);
     const auto toolTip = qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(QStringLiteral("ToolTip")));
     EXPECT_TRUE(toolTip.description.contains(QStringLiteral("71%"))) << toolTip.description.toStdString();
+}
+
+TEST_F(OnPrivateBus, AnItemTheWatcherDropsWhileItLivesRegistersAgain)
+{
+    watcher.appear();
+    StatusNotifierItem item(QStringLiteral("battery-monitor"), QStringLiteral("Stato Batteria"));
+    ASSERT_TRUE(eventually([&] { return watcher.registered.size() == 1; }));
+    watcher.drop(QStringLiteral("org.kde.StatusNotifierItem-1-1"));
+    watcher.drop(itemService());
+    ASSERT_TRUE(eventually([&] { return watcher.registered.size() == 2; }));
+    EXPECT_FALSE(eventually([&] { return watcher.registered.size() > 2; }, 1000)) << "only its own drop counts";
+    EXPECT_EQ(watcher.registered.last(), itemService());
 }
 
 TEST_F(OnPrivateBus, ActivateRunsTheActionAnchoredWhereTheHostSays)

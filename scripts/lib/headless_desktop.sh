@@ -35,6 +35,28 @@ start_x_server() {
     eventually 10 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
+# Desktops that refuse to run as root (sway, GNOME Shell) run as a user of their own, made once:
+# `as_user ENV... COMMAND` runs as that user (as oneself when not root), whose processes all end
+# with the scene. Sets `scene_user` and `runtime`, a fresh private XDG_RUNTIME_DIR of theirs.
+start_scene_user() {
+    if [ "$(id -u)" -eq 0 ]; then
+        scene_user=battery-scene
+        id "$scene_user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$scene_user"
+        as_user() { runuser -u "$scene_user" -- env "$@"; }
+        # Gone within 5 s, and so the sockets and lock files of the X servers its compositor started.
+        trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pkill -u battery-scene 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "${scratch[@]}"
+              for _ in {1..50}; do pgrep -u battery-scene >/dev/null || break; sleep 0.1; done
+              find /tmp/.X11-unix /tmp -maxdepth 1 -user battery-scene \( -name "X[0-9]*" -o -name ".X[0-9]*-lock" \) -delete 2>/dev/null || true' EXIT
+    else
+        scene_user=$(id -un)
+        as_user() { env "$@"; }
+    fi
+    runtime=$(mktemp -d)
+    scratch+=("$runtime")
+    chown "$scene_user" "$runtime"
+    chmod 700 "$runtime"
+}
+
 # An XEmbed tray host along the top edge, once its window shows; its pid in `tray_host`.
 # Arguments go to trayer. On a busy machine trayer now and then dies at start: once more then.
 start_xembed_tray() {

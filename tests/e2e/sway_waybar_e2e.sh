@@ -19,19 +19,7 @@ chmod -R a+rX "$work" "$(dirname "$machine")"
 start_x_server 110
 unset QT_QPA_PLATFORM
 
-# sway refuses to run as root: the scene runs as a user of its own, made once.
-if [ "$(id -u)" -eq 0 ]; then
-    user=battery-scene
-    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
-    as_user() { runuser -u "$user" -- env "$@"; }
-    trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pkill -u battery-scene 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
-else
-    as_user() { env "$@"; }
-fi
-runtime=$(mktemp -d)
-scratch+=("$runtime")
-[ -z "${user:-}" ] || chown "$user" "$runtime"
-chmod 700 "$runtime"
+start_scene_user
 
 background='#335577'
 cat >"$work/sway.conf" <<CONF
@@ -96,7 +84,7 @@ xdotool mousemove 300 400 click 1
 eventually 5 panel_closed || fail "a click elsewhere did not close the panel"
 
 # The bar restarts, now light: the icon comes back and still reads.
-as_user pkill -u "${user:-$(id -un)}" -x waybar || true
+as_user pkill -u "$scene_user" -x waybar || true
 eventually 10 eval '! read_icon' || fail "the bar did not go"
 start_bar -s "$work/light.css"
 eventually 20 read_icon || fail "the icon did not come back to the restarted bar"

@@ -69,11 +69,19 @@ QVariantMap DBusMenu::propertiesOf(int id) const
 uint DBusMenu::GetLayout(int parentId, int recursionDepth, const QStringList&, DBusMenuLayoutItem& layout)
 {
     layout = {parentId, propertiesOf(parentId), {}};
-    if (parentId == 0 && recursionDepth != 0) {
+    if (parentId == 0 && recursionDepth != 0 && entriesShown_) {
         for (int id = 1; id <= int(entries_.size()); ++id)
             layout.children.append({id, propertiesOf(id), {}});
     }
-    return 1; // the only revision there is
+    return revision_;
+}
+
+void DBusMenu::setEntriesShown(bool shown)
+{
+    if (shown == entriesShown_)
+        return;
+    entriesShown_ = shown;
+    emit LayoutUpdated(++revision_, 0);
 }
 
 DBusMenuItemPropertiesList DBusMenu::GetGroupProperties(const QList<int>& ids, const QStringList&)

@@ -58,6 +58,9 @@ class DBusMenu final : public QObject {
 public:
     explicit DBusMenu(std::vector<MenuEntry> entries, QObject* parent = nullptr);
 
+    // Hides the entries from hosts, or shows them again; hosts hear of it.
+    void setEntriesShown(bool shown);
+
     uint version() const { return 3; }
     QString textDirection() const { return QStringLiteral("ltr"); }
     QString status() const { return QStringLiteral("normal"); }
@@ -73,13 +76,14 @@ public slots:
     Q_SCRIPTABLE bool AboutToShow(int id);
 
 signals:
-    // The menu never changes; the signal is there for hosts that connect to it.
     Q_SCRIPTABLE void LayoutUpdated(uint revision, int parent);
 
 private:
     QVariantMap propertiesOf(int id) const;
 
     std::vector<MenuEntry> entries_;
+    bool entriesShown_ = true;
+    uint revision_ = 1;
 };
 
 } // namespace platform

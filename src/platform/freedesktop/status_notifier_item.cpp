@@ -9,13 +9,27 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
+
+#include <chrono>
 
 namespace platform {
 namespace {
 
 const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+// The name of the program that owns `service` on the bus, from /proc; empty when unknown.
+QString processName(const QDBusConnection& bus, const QString& service)
+{
+    const QDBusReply<uint> pid = bus.interface()->servicePid(service);
+    if (!pid.isValid())
+        return {};
+    QFile command(QStringLiteral("/proc/%1/comm").arg(pid.value()));
+    return command.open(QIODevice::ReadOnly) ? QString::fromUtf8(command.readAll().trimmed()) : QString();
+}
 
 StatusNotifierPixmap pixmap(const QImage& picture)
 {
@@ -91,6 +105,8 @@ StatusNotifierItem::StatusNotifierItem(QString id, QString title)
                 else
                     registerWithWatcher();
             });
+    bus_.connect(QString::fromLatin1(watcherService), watcherPath, QString::fromLatin1(watcherService),
+                 QStringLiteral("StatusNotifierItemUnregistered"), this, SLOT(itemUnregistered(QString)));
     registerWithWatcher();
 }
 
@@ -109,14 +125,18 @@ void StatusNotifierItem::setContent(const QImage& small, const QImage& large, co
 {
     // Each update sets the content again; hosts fetch the pictures anew only when they change.
     StatusNotifierPixmaps pixmaps{pixmap(small), pixmap(large)};
-    if (pixmaps != pixmaps_) {
+    const bool newIcon = pixmaps != pixmaps_;
+    if (newIcon)
         pixmaps_ = std::move(pixmaps);
+    // The icon's accessible description has the level: hosts read it again with the icon.
+    if (newIcon || level != label_)
         emit NewIcon();
-    }
     if (level != label_) {
         label_ = level;
         details_ = details;
         emit NewToolTip();
+        if (hostIsGnomeShell_)
+            emit XAyatanaNewLabel(label(), labelGuide());
     } else if (details != details_) {
         details_ = details;
         emit NewToolTip();
@@ -125,25 +145,25 @@ void StatusNotifierItem::setContent(const QImage& small, const QImage& large, co
 
 void StatusNotifierItem::Activate(int x, int y)
 {
-    emit activated(callerPointsWithinItsIcon() ? QPoint() : QPoint(x, y));
+    const QString caller = callerName();
+    // waybar (as Debian ships it) sends the click's place within its icon, not on the screen:
+    // such a point says nothing of where the item is.
+    emit activated(caller == QLatin1String("waybar") ? QPoint() : QPoint(x, y));
+    // GNOME Shell's AppIndicator extension (46) calls Activate on a single click only until one
+    // has succeeded, and from then on on a double click only. Answered as failed (but done),
+    // every single click keeps coming here.
+    if (caller == QLatin1String("gnome-shell"))
+        sendErrorReply(QDBusError::NotSupported, QStringLiteral("done; keep calling Activate on a single click"));
 }
 
-// waybar (as Debian ships it) sends the click's place within its icon, not on the screen: such
-// a point says nothing of where the item is.
-bool StatusNotifierItem::callerPointsWithinItsIcon() const
+QString StatusNotifierItem::callerName() const
 {
-    if (!calledFromDBus())
-        return false;
-    const QDBusReply<uint> pid = bus_.interface()->servicePid(message().service());
-    if (!pid.isValid())
-        return false;
-    QFile command(QStringLiteral("/proc/%1/comm").arg(pid.value()));
-    return command.open(QIODevice::ReadOnly) && command.readAll().trimmed() == "waybar";
+    return calledFromDBus() ? processName(bus_, message().service()) : QString();
 }
 
 void StatusNotifierItem::SecondaryActivate(int x, int y)
 {
-    Activate(x, y);
+    emit activated(callerName() == QLatin1String("waybar") ? QPoint() : QPoint(x, y));
 }
 
 void StatusNotifierItem::ContextMenu(int x, int y)
@@ -156,6 +176,7 @@ void StatusNotifierItem::setMenu(std::vector<MenuEntry> entries)
     if (menu_ || !bus_.isConnected())
         return;
     menu_ = new DBusMenu(std::move(entries), this);
+    menu_->setEntriesShown(!hostIsGnomeShell_);
     bus_.registerObject(QString::fromLatin1(menuPath), menu_,
                         QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
 }
@@ -164,16 +185,43 @@ void StatusNotifierItem::Scroll(int, const QString&) {}
 
 void StatusNotifierItem::registerWithWatcher()
 {
+    // Known before the host first reads the item: a change it heard of while still setting up
+    // would be lost to it.
+    setHostIsGnomeShell(processName(bus_, QString::fromLatin1(watcherService)) == QLatin1String("gnome-shell"));
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
                                                        QStringLiteral("/StatusNotifierWatcher"),
                                                        QString::fromLatin1(watcherService),
                                                        QStringLiteral("RegisterStatusNotifierItem"));
-    call << serviceName_;
+    // GNOME Shell's extension (46) watches an item registered by its name, and when it hears
+    // that the name has an owner after it has read the item, it forgets what it read, fails to
+    // read it again and drops the item: about one start in ten. By its object path (as Ayatana's
+    // items register) it watches only its connection, and takes it every time.
+    call << (hostIsGnomeShell_ ? QString::fromLatin1(objectPath) : serviceName_);
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         emit registeredChanged(!finished->isError());
         finished->deleteLater();
     });
+}
+
+// The extension drops an item now and then, when its first questions to it fail on a busy
+// machine, and never asks again: the item registers anew, a moment later.
+void StatusNotifierItem::itemUnregistered(const QString& service)
+{
+    if (service == serviceName_ || service == bus_.baseService() + u'@' + QLatin1String(objectPath))
+        QTimer::singleShot(std::chrono::milliseconds(500), this, &StatusNotifierItem::registerWithWatcher);
+}
+
+void StatusNotifierItem::setHostIsGnomeShell(bool gnomeShell)
+{
+    if (gnomeShell == hostIsGnomeShell_)
+        return;
+    hostIsGnomeShell_ = gnomeShell;
+    // A menu with entries takes the extension's single click for itself (and a right click only
+    // ever opens what a left click opens too): there the panel's own buttons stand for it.
+    if (menu_)
+        menu_->setEntriesShown(!gnomeShell);
+    emit XAyatanaNewLabel(label(), labelGuide());
 }
 
 } // namespace platform

@@ -64,12 +64,14 @@ class StatusNotifierItem final : public QObject, protected QDBusContext {
     Q_PROPERTY(QString IconName READ iconName CONSTANT)
     Q_PROPERTY(platform::StatusNotifierPixmaps IconPixmap READ iconPixmap)
     Q_PROPERTY(platform::StatusNotifierToolTip ToolTip READ toolTip)
+    // What screen readers say of the item in GNOME Shell, where the extension asks for it.
+    Q_PROPERTY(QString IconAccessibleDesc READ accessibleDescription)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu CONSTANT)
     Q_PROPERTY(QDBusObjectPath Menu READ menu CONSTANT)
-    // The level is in the icon itself, as most hosts draw no label: a label too would show it
-    // twice where one is drawn. Empty, for hosts that ask.
-    Q_PROPERTY(QString XAyatanaLabel READ noLabel CONSTANT)
-    Q_PROPERTY(QString XAyatanaLabelGuide READ noLabel CONSTANT)
+    // Most hosts draw no label, so the level is in the icon; GNOME Shell's AppIndicator extension
+    // draws one beside it, and there the level goes into the label instead, shown once.
+    Q_PROPERTY(QString XAyatanaLabel READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
 
 public:
     static constexpr auto objectPath = "/StatusNotifierItem";
@@ -82,6 +84,12 @@ public:
 
     // "org.kde.StatusNotifierItem-<pid>-1", or empty without a session bus.
     QString serviceName() const { return serviceName_; }
+
+    // The startup-notification id of the host's last click, for the window it opens; or empty.
+    QString activationToken() const { return activationToken_; }
+
+    // Whether the host that took the item draws its label: GNOME Shell's AppIndicator extension.
+    bool hostDrawsLabel() const { return hostIsGnomeShell_; }
 
     // The menu hosts show on a right click; exported once, before the item registers.
     void setMenu(std::vector<MenuEntry> entries);
@@ -100,15 +108,19 @@ public:
     {
         return {{}, {}, title(), details_.isEmpty() ? label_.trimmed() : label_.trimmed() + u'\n' + details_};
     }
+    QString accessibleDescription() const { return (title() + u' ' + label_.trimmed()).trimmed(); }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath(menu_ ? menuPath : "/NO_DBUSMENU"); }
-    QString noLabel() const { return {}; }
+    QString label() const { return hostIsGnomeShell_ ? label_ : QString(); }
+    QString labelGuide() const { return hostIsGnomeShell_ ? QStringLiteral(" 100%") : QString(); }
 
 public slots:
     Q_SCRIPTABLE void Activate(int x, int y);
     Q_SCRIPTABLE void SecondaryActivate(int x, int y);
     Q_SCRIPTABLE void ContextMenu(int x, int y);
     Q_SCRIPTABLE void Scroll(int delta, const QString& orientation);
+    // GNOME Shell's extension hands one over just before each Activate.
+    Q_SCRIPTABLE void ProvideXdgActivationToken(const QString& token) { activationToken_ = token; }
 
 signals:
     Q_SCRIPTABLE void NewIcon();
@@ -116,6 +128,7 @@ signals:
     // Title and status never change; the signals are there for hosts that connect to them.
     Q_SCRIPTABLE void NewTitle();
     Q_SCRIPTABLE void NewStatus(const QString& status);
+    Q_SCRIPTABLE void XAyatanaNewLabel(const QString& label, const QString& guide);
 
     // A host clicked the item at (x, y) on the screen, (0, 0) when it does not say where.
     void activated(QPoint position);
@@ -126,9 +139,13 @@ signals:
     // is a host.
     void registeredChanged(bool registered);
 
+private slots:
+    void itemUnregistered(const QString& service);
+
 private:
     void registerWithWatcher();
-    bool callerPointsWithinItsIcon() const;
+    void setHostIsGnomeShell(bool gnomeShell);
+    QString callerName() const;
 
     QString id_;
     QString title_;
@@ -138,6 +155,8 @@ private:
     QString label_;
     QString details_;
     DBusMenu* menu_ = nullptr;
+    bool hostIsGnomeShell_ = false;
+    QString activationToken_;
 };
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include "platform/qt/accessible_popups.h"
 #include "platform/qt/compositor_work_area.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/x11/startup_id.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -24,6 +26,16 @@ bool onWayland()
 bool waylandSession()
 {
     return onWayland() || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+// GNOME Shell gives the keyboard to no X11 popup (an override-redirect window): there the panel
+// is a window it manages, which it focuses and keeps where asked.
+bool managedThroughXWayland()
+{
+    if (onWayland() || !waylandSession())
+        return false;
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'));
+    return desktops.contains(QLatin1String("GNOME"));
 }
 
 } // namespace
@@ -54,7 +66,7 @@ void PopupWindow::setBehavior(Behavior behavior)
     Qt::WindowFlags flags = Qt::FramelessWindowHint;
     if (behavior_ != Behavior::Transient)
         flags |= Qt::Tool;
-    else if (onWayland())
+    else if (onWayland() || managedThroughXWayland())
         flags |= Qt::Tool | Qt::WindowStaysOnTopHint;
     else
         flags |= Qt::Popup;
@@ -98,15 +110,28 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
         available = available.intersected(*workArea);
     const QRect placedBy = anchor ? *anchor : barEnd(screenArea, available);
     window_->setGeometry(placement(placedBy, size, available, preferredEdge));
-    if (behavior_ == Behavior::Transient && waylandSession() && !onWayland()) {
+    const bool managed = managedThroughXWayland();
+    if (behavior_ == Behavior::Transient && (managed || (waylandSession() && !onWayland()))) {
         if (!clickCatcher_) {
             clickCatcher_ = std::make_unique<QWidget>();
-            clickCatcher_->setWindowFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::Tool);
+            // Under the popup, over everything; or, managed, a window under the panel's that a
+            // click on the desktop (which moves no focus in GNOME Shell) lands on.
+            clickCatcher_->setWindowFlags(Qt::FramelessWindowHint | Qt::Tool
+                                          | (managed ? Qt::WindowFlags() : Qt::X11BypassWindowManagerHint));
             clickCatcher_->setAttribute(Qt::WA_TranslucentBackground);
             clickCatcher_->setAttribute(Qt::WA_ShowWithoutActivating);
+            // Never focused: the panel would lose the focus to it, and close.
+            clickCatcher_->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+            clickCatcher_->installEventFilter(this);
         }
-        clickCatcher_->setGeometry(screenArea);
+        clickCatcher_->setGeometry(managed ? available : screenArea);
         clickCatcher_->show();
+    }
+    // The click on the item was the shell's, not ours: its startup id lets the window manager
+    // give the panel the focus that click asked for.
+    if (const auto* item = dynamic_cast<const QtStatusItemButton*>(&view); item && managed) {
+        window_->winId();
+        setStartupId(window_->windowHandle(), item->activationToken());
     }
     window_->show();
 }
@@ -170,6 +195,10 @@ QRect PopupWindow::barEnd(QRect screen, QRect available)
 
 bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == clickCatcher_.get() && event->type() == QEvent::MouseButtonPress && window_->isVisible()) {
+        window_->close();
+        return true;
+    }
     if (watched == window_.get()) {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             closingItself_ = true;

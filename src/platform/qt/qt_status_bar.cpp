@@ -43,6 +43,9 @@ QtStatusItemButton::QtStatusItemButton(TrayIconPainter paintIcon, const StatusIt
 void QtStatusItemButton::showNotifierItem(bool show)
 {
     showsNotifierItem_ = show;
+    // The host that took the item may draw its label, or another may not: drawn again either way.
+    shown_.reset();
+    scheduleRender();
     if (show) {
         if (trayIcon_)
             trayIcon_->hide();
@@ -55,7 +58,6 @@ void QtStatusItemButton::showNotifierItem(bool show)
                 action_(this);
         });
         trayIcon_->setContextMenu(menu_.get());
-        shown_.reset(); // the new icon has yet to be drawn
         render();
     }
     // Qt docks the icon again whenever a tray host appears, also one started after us.
@@ -134,7 +136,9 @@ void QtStatusItemButton::render()
     shown_ = std::move(now);
     const auto picture = [&](int size) { return paintIcon_(shown, title, ink, size); };
     const QString toolTip = QString::fromStdString(toolTip_);
-    notifierItem_.setContent(picture(22), picture(44), title, toolTip);
+    // Where the host draws the item's label, the level is there and not in the icon as well.
+    const QString inIcon = notifierItem_.hostDrawsLabel() ? QString() : title;
+    notifierItem_.setContent(paintIcon_(shown, inIcon, ink, 22), paintIcon_(shown, inIcon, ink, 44), title, toolTip);
     if (!trayIcon_)
         return;
     // Drawn afresh at each size tray hosts ask for, HiDPI ones included.

@@ -47,6 +47,8 @@ public:
     // The XEmbed icon, once the button has needed one.
     const QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
     bool showsStatusNotifierItem() const { return showsNotifierItem_; }
+    // The host's startup-notification id for the window its last click opens, where it gives one.
+    QByteArray activationToken() const { return notifierItem_.activationToken().toUtf8(); }
 
 private:
     void showNotifierItem(bool show);
