@@ -50,16 +50,21 @@ void layOutAndPaintPanel(benchmark::State& state)
 }
 BENCHMARK(layOutAndPaintPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
-
-// The battery panel itself, charging, as the popover shows it.
-void layOutAndPaintBatteryPanel(benchmark::State& state)
+// A monitor that starts no profiler, its fields set by hand.
+std::shared_ptr<monitor::BatteryMonitor> idleMonitor()
 {
-    const auto monitor = monitor::BatteryMonitor::create({
+    return monitor::BatteryMonitor::create({
         .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
         .childProcesses = std::make_shared<platform::NoChildren>(),
         .mainQueue = std::make_shared<platform::PlainMainQueue>(),
         .profilerPath = "/unused",
     });
+}
+
+// The battery panel itself, charging, as the popover shows it.
+void layOutAndPaintBatteryPanel(benchmark::State& state)
+{
+    const auto monitor = idleMonitor();
     monitor->setPercentage(72);
     monitor->setIsCharging(true);
     monitor->setModelName("ThinkPad X1 Carbon Gen 9");
@@ -73,12 +78,7 @@ BENCHMARK(layOutAndPaintBatteryPanel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisec
 // renders again, keeping its state, and paints what changed.
 void repaintAfterAChange(benchmark::State& state)
 {
-    const auto monitor = monitor::BatteryMonitor::create({
-        .computerName = [] { return std::optional<std::string>("Giulia's ThinkPad"); },
-        .childProcesses = std::make_shared<platform::NoChildren>(),
-        .mainQueue = std::make_shared<platform::PlainMainQueue>(),
-        .profilerPath = "/unused",
-    });
+    const auto monitor = idleMonitor();
     monitor->setIsCharging(false);
     QImage image(QSize(320, 480) * 2, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2);
