@@ -166,15 +166,20 @@ void blurImage(QImage& image, const Box& box, std::optional<QColor> tint)
 QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
 {
     struct Blurred {
-        std::size_t key;
-        QImage content, blurred;
+        std::size_t key; // a quick first test
+        QImage content;
+        int reach;
+        double edge;
+        std::optional<QRgb> tint;
+        QImage blurred;
     };
     constexpr std::size_t kept = 8;
     thread_local std::vector<Blurred> recent;
-    const QRgb colour = tint ? tint->rgba() : 0;
-    const std::size_t key = qHashMulti(qHashBits(layer.constBits(), size_t(layer.sizeInBytes())), layer.width(),
-                                       box.reach, box.edge, bool(tint), colour);
-    const auto same = [&](const Blurred& b) { return b.key == key && b.content == layer; };
+    const std::optional<QRgb> colour = tint ? std::optional(tint->rgba()) : std::nullopt;
+    const std::size_t key = qHashBits(layer.constBits(), size_t(layer.sizeInBytes()));
+    const auto same = [&](const Blurred& b) {
+        return b.key == key && b.reach == box.reach && b.edge == box.edge && b.tint == colour && b.content == layer;
+    };
     if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
         std::rotate(recent.begin(), found, found + 1);
         return recent.front().blurred;
@@ -183,7 +188,7 @@ QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
     blurImage(layer, box, tint);
     if (recent.size() == kept)
         recent.pop_back();
-    recent.insert(recent.begin(), {key, std::move(content), layer});
+    recent.insert(recent.begin(), {key, std::move(content), box.reach, box.edge, colour, layer});
     return layer;
 }
 
