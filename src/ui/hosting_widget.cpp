@@ -65,7 +65,10 @@ void HostingWidget::layOutAgain()
         update();
         return;
     }
-    host_.update(size(), scheme_, steadySeconds());
+    // Views measure their texts as they lay out: that too on the painting thread, so that the
+    // fonts loaded for the panel go when the thread ends.
+    const View root = host_.build(scheme_, steadySeconds());
+    runOnPaintingThread([&] { host_.layOut(root, size()); });
     if (QAccessible::isActive())
         accessibleTreeChanged(this);
     // Only the views whose looks changed are painted again.
@@ -91,15 +94,6 @@ void HostingWidget::paintEvent(QPaintEvent* event)
     const double now = steadySeconds();
     // Between changes, frames only advance what moves: the rest of the tree stands as it was.
     const bool updated = stale_ || layoutQueued_ || size() != renderedSize_ || !host_.advanceAnimations(now);
-    if (updated) {
-        host_.update(size(), scheme_, now);
-        stale_ = layoutQueued_ = false;
-        renderedSize_ = size();
-        // A paint that came for one part (a frame) while the views changed elsewhere too.
-        const QRegion missed = QRegion(host_.changedBounds().toAlignedRect().intersected(rect())) - event->region();
-        if (!missed.isEmpty())
-            update(missed);
-    }
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (canvas_.size() != pixels || canvas_.devicePixelRatio() != ratio) {
@@ -108,7 +102,14 @@ void HostingWidget::paintEvent(QPaintEvent* event)
     }
     const QRegion region = event->region();
     const QRect area = rect();
+    const QSize size = this->size();
+    QRect changed;
+    const std::optional<View> root = updated ? std::optional(host_.build(scheme_, now)) : std::nullopt;
     runOnPaintingThread([&] {
+        if (root) {
+            host_.layOut(*root, size);
+            changed = host_.changedBounds().toAlignedRect().intersected(area);
+        }
         QPainter painter(&canvas_);
         // Effects read the clip to spare layers that fall outside the repainted part.
         painter.setClipRegion(region);
@@ -117,6 +118,13 @@ void HostingWidget::paintEvent(QPaintEvent* event)
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         host_.paint(painter, scheme_);
     });
+    if (updated) {
+        stale_ = layoutQueued_ = false;
+        renderedSize_ = size;
+        // A paint that came for one part (a frame) while the views changed elsewhere too.
+        if (const QRegion missed = QRegion(changed) - region; !missed.isEmpty())
+            update(missed);
+    }
     QPainter painter(this);
     painter.setClipRegion(region);
     painter.drawImage(QPointF(), canvas_);
@@ -190,7 +198,9 @@ void HostingWidget::hideEvent(QHideEvent* event)
     // Each opening starts with the keyboard on no button.
     setKeyboardFocus({});
     keyPress_.reset();
-    canvas_ = QImage(); // a closed panel keeps no pixels
+    // A closed panel keeps no pixels.
+    canvas_ = QImage();
+    endPaintingThread();
     QWidget::hideEvent(event);
 }
 

@@ -40,4 +40,11 @@ void runOnPaintingThread(const std::function<void()>& paint)
     done.get();
 }
 
+void endPaintingThread()
+{
+    // Every paint has been waited for, so this returns at once; the pool then ends its threads.
+    if (QThreadPool* const pool = QThreadPool::globalInstance())
+        pool->waitForDone();
+}
+
 } // namespace ui

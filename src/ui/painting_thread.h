@@ -12,4 +12,8 @@ namespace ui {
 // supported by Qt on every platform it runs on here.
 void runOnPaintingThread(const std::function<void()>& paint);
 
+// Ends the painting thread, and with it what it keeps for the next frame (its fonts, kept blurs
+// and outlines), when nothing will be painted for a while. The next paint starts it again.
+void endPaintingThread();
+
 } // namespace ui

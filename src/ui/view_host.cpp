@@ -42,16 +42,20 @@ void ViewHost::render(QPainter& painter, QSizeF size, ColorScheme scheme, double
     runAppearActions();
 }
 
-void ViewHost::update(QSizeF size, ColorScheme scheme, double now)
+View ViewHost::build(ColorScheme scheme, double now)
 {
-    beginTextFrame();
     store_->now = now;
     store_->beginPass();
-    const View root = resolveTree(body_(scheme), *store_, {}, now);
+    View root = resolveTree(body_(scheme), *store_, {}, now);
     store_->endPass();
+    return root;
+}
 
+void ViewHost::layOut(const View& root, QSizeF size)
+{
+    beginTextFrame();
     Layout layout;
-    LaidOut laidOut = layOut(root, size, layout);
+    LaidOut laidOut = ui::layOut(root, size, layout);
     changed_ = changedInk(tree_, laidOut);
     tree_ = std::move(laidOut);
 }

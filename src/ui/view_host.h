@@ -25,8 +25,12 @@ public:
     // `update`, `paint` and `runAppearActions` in turn.
     void render(QPainter& painter, QSizeF size, ColorScheme scheme, double now);
 
-    // Builds the views again and lays them out in `size` (points).
-    void update(QSizeF size, ColorScheme scheme, double now);
+    // Builds the views again and lays them out in `size` (points): `build`, then `layOut`.
+    void update(QSizeF size, ColorScheme scheme, double now) { layOut(build(scheme, now), size); }
+    // The two halves of an update. Building reads what the views show, so it runs where that
+    // lives; laying out reads only the views, and may run on another thread while this one waits.
+    View build(ColorScheme scheme, double now);
+    void layOut(const View& root, QSizeF size);
     // Where the last update changed what the views draw, in points: all that needs painting
     // again, as long as the appearance stayed the same.
     QRectF changedBounds() const { return changed_; }
