@@ -1,5 +1,8 @@
 #include "platform/qt/compositor_work_area.h"
+#include "platform/fake/status_bar.h"
 #include "platform/qt/popup_window.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,23 @@ TEST(CompositorWorkArea, TheFocusedWorkspaceLeavesOutTheBars)
     for (const QByteArray& junk : {QByteArray("[]"), QByteArray("{"), QByteArray(R"([{"focused": true, "rect": 5}])"),
                                   QByteArray(R"([{"focused": true, "rect": {"width": -1, "height": 10}}])")})
         EXPECT_EQ(platform::focusedWorkspaceRect(junk), std::nullopt) << junk.toStdString();
+}
+
+TEST(PopupWindowLife, ClosedItKeepsNoWindowAndOpensAgainWithOne)
+{
+    PopupWindow popup("panel");
+    popup.setContentSize(panel);
+    popup.setContent(std::make_unique<QWidget>());
+    const platform::FakeStatusItemButton item;
+    for (int opening = 0; opening < 2; ++opening) {
+        popup.show({}, item, RectEdge::MinY);
+        ASSERT_TRUE(popup.isShown());
+        EXPECT_NE(popup.window()->windowHandle(), nullptr);
+        popup.performClose(nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(popup.isShown());
+        EXPECT_EQ(popup.window()->windowHandle(), nullptr) << "opening " << opening;
+    }
 }
 
 } // namespace

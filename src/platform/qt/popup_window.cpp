@@ -2,6 +2,7 @@
 
 #include "platform/qt/accessible_popups.h"
 #include "platform/qt/compositor_work_area.h"
+#include "platform/linux/freed_memory.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/x11/startup_id.h"
 
@@ -38,9 +39,20 @@ bool managedThroughXWayland()
     return desktops.contains(QLatin1String("GNOME"));
 }
 
+// A window that can let go of its window-system side (and with it the pixels it was shown with)
+// while closed; showing it again makes a new one.
+class ReleasableWindow final : public QWidget {
+public:
+    static void release(QWidget* window)
+    {
+        if (window && !window->isVisible())
+            static_cast<ReleasableWindow*>(window)->destroy();
+    }
+};
+
 } // namespace
 
-PopupWindow::PopupWindow(const QString& title) : window_(std::make_unique<QWidget>())
+PopupWindow::PopupWindow(const QString& title) : window_(std::make_unique<ReleasableWindow>())
 {
     window_->setWindowTitle(title);
     // The click that closes the popup must not go on to the tray icon, or it would reopen it.
@@ -113,7 +125,7 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
     const bool managed = managedThroughXWayland();
     if (behavior_ == Behavior::Transient && (managed || (waylandSession() && !onWayland()))) {
         if (!clickCatcher_) {
-            clickCatcher_ = std::make_unique<QWidget>();
+            clickCatcher_ = std::make_unique<ReleasableWindow>();
             // Under the popup, over everything; or, managed, a window under the panel's that a
             // click on the desktop (which moves no focus in GNOME Shell) lands on.
             clickCatcher_->setWindowFlags(Qt::FramelessWindowHint | Qt::Tool
@@ -193,6 +205,15 @@ QRect PopupWindow::barEnd(QRect screen, QRect available)
     return QRect(available.right(), available.top() - 1, 1, 1);
 }
 
+void PopupWindow::releaseWhileClosed()
+{
+    // A panel open now and then should not keep the memory it needed while open: its window's
+    // pixels, and (let go of by the content as it hid) what it painted with.
+    ReleasableWindow::release(window_.get());
+    ReleasableWindow::release(clickCatcher_.get());
+    returnFreedMemory();
+}
+
 bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == clickCatcher_.get() && event->type() == QEvent::MouseButtonPress && window_->isVisible()) {
@@ -217,6 +238,7 @@ bool PopupWindow::eventFilter(QObject* watched, QEvent* event)
                 closedFromOutside_ = std::chrono::steady_clock::now();
             if (clickCatcher_)
                 clickCatcher_->hide();
+            QMetaObject::invokeMethod(this, &PopupWindow::releaseWhileClosed, Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(watched, event);

@@ -44,6 +44,7 @@ public:
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void releaseWhileClosed();
 
     std::unique_ptr<QWidget> window_;
     // Through XWayland, a clear window over the whole screen under the popup while it is open:
