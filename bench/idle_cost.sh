@@ -1,6 +1,6 @@
 #!/bin/bash
 # What the running tray costs, beside a second tray program on the same machine: the time from
-# start to the first title in the tray, then with the panel closed and with it open, resident
+# start to the first title in the tray, then with the panel closed, open and closed again, resident
 # memory, CPU time (its own and its children's) and context switches per minute, on a
 # discharging and on a charging machine. Both run under a headless X server with an XEmbed tray
 # host, each in a mount namespace of its own that puts the fixture machine's power supplies over
@@ -54,7 +54,8 @@ titled() {
     [ "$(import -window "$icon" png:- 2>/dev/null | identify -format '%k' - 2>/dev/null || echo 0)" -gt 2 ]
 }
 
-# The first title, then a phase with the panel closed and one with it open; prints
+# The first title, then a phase with the panel closed, one with it open and one with it closed
+# again; prints
 # "label value" lines for the table.
 measure() {
     local start end
@@ -72,6 +73,10 @@ measure() {
     sleep 2
     if [ -n "$(window_of "$pid" panel)" ]; then
         phase open
+        # Closed again: what an opening leaves behind.
+        click_window "$(window_of "$pid" icon)"
+        sleep 2
+        [ -n "$(window_of "$pid" panel)" ] || phase reclosed
     else
         echo "$1: a click opened no 320 x 480 window; no figures with the panel open" >&2
     fi
@@ -139,5 +144,6 @@ awk -v s="$seconds" -v ours="$(basename "$program")" -v other="$other_name" -v m
         row("start to first tray title", "title", "ms")
         phase("closed", "panel closed")
         phase("open", "panel open")
+        phase("reclosed", "panel closed again")
     }' "$work/ours" "$work/other"
 done
