@@ -217,6 +217,16 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
                  QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     QPainter content(&layer);
+    const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
+    // Of the content, only what lies within the blur's reach of the part being repainted shows.
+    if (painter.hasClipping()) {
+        const int reach = (margin + 1) * f;
+        const QRect near = toDevice.map(painter.clipRegion()).boundingRect().translated(-deviceOffset.toPoint())
+                               .adjusted(-reach, -reach, reach, reach);
+        if (!near.contains(deviceRect))
+            content.setClipRect(QRectF(QPointF(near.topLeft() - deviceRect.topLeft()) / f + QPointF(margin, margin),
+                                       QSizeF(near.size()) / f).toAlignedRect());
+    }
     content.setRenderHints(painter.renderHints());
     content.setTransform(toDevice * QTransform::fromTranslate(-deviceRect.x(), -deviceRect.y())
                          * QTransform::fromScale(1.0 / f, 1.0 / f) * QTransform::fromTranslate(margin, margin));
@@ -224,7 +234,6 @@ void drawSoftened(QPainter& painter, const QRectF& contentBounds, double radius,
     content.end();
     layer = blurredLayer(std::move(layer), box, tint);
 
-    const QPointF deviceOffset = toDevice.map(offset) - toDevice.map(QPointF(0, 0));
     const QRectF target(QPointF(deviceRect.topLeft()) - QPointF(margin, margin) * f + deviceOffset, QSizeF(layer.size()) * f);
     const qreal ratio = painter.device()->devicePixelRatio();
     painter.save();
