@@ -223,6 +223,51 @@ QPainterPath strokeOutline(const Shape& shape, const QRectF& bounds, const Strok
     return outline;
 }
 
+// Fills a thick stroke's outline through its pixels, kept for the last few strokes at each place
+// on the device: a frame that repaints part of a ring copies that part instead of rasterizing
+// the whole ring again.
+void fillOutline(QPainter& painter, const QPainterPath& outline, const QBrush& brush)
+{
+    struct Pixels {
+        QPainterPath outline;
+        QBrush brush;
+        QTransform device;
+        QImage image;
+        QPoint at;
+    };
+    constexpr std::size_t kept = 8;
+    thread_local std::vector<Pixels> recent;
+    const QTransform device = painter.deviceTransform();
+    const auto same = [&](const Pixels& p) { return p.device == device && p.outline == outline && p.brush == brush; };
+    auto found = std::ranges::find_if(recent, same);
+    if (found == recent.end()) {
+        const QRect area = device.map(outline).boundingRect().toAlignedRect();
+        if (area.isEmpty())
+            return;
+        // Whole device pixels away, so the stroke keeps its place within a pixel.
+        QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter pixels(&image);
+        pixels.setRenderHint(QPainter::Antialiasing);
+        pixels.setTransform(device * QTransform::fromTranslate(-area.x(), -area.y()));
+        pixels.fillPath(outline, brush);
+        pixels.end();
+        if (recent.size() == kept)
+            recent.pop_back();
+        recent.insert(recent.begin(), {outline, brush, device, std::move(image), area.topLeft()});
+        found = recent.begin();
+    }
+    std::rotate(recent.begin(), found, found + 1);
+    const Pixels& stroke = recent.front();
+    const qreal ratio = painter.device()->devicePixelRatio();
+    QImage image = stroke.image;
+    image.setDevicePixelRatio(ratio);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPointF(stroke.at) / ratio, image);
+    painter.restore();
+}
+
 } // namespace
 
 QPainterPath shapePath(const Shape& shape, const QRectF& bounds)
@@ -302,7 +347,7 @@ void strokeShape(QPainter& painter, const Shape& shape, const QRectF& bounds, co
         pen.setMiterLimit(5);
         painter.strokePath(whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo), pen);
     } else {
-        painter.fillPath(strokeOutline(shape, bounds, style, trimFrom, trimTo), brushFor(paint, bounds, scheme));
+        fillOutline(painter, strokeOutline(shape, bounds, style, trimFrom, trimTo), brushFor(paint, bounds, scheme));
     }
     painter.restore();
 }
