@@ -124,20 +124,27 @@ double ViewHost::frameInterval(double now, qreal devicePixelRatio) const
     constexpr double fastest = 1.0 / 60;
     constexpr double slowest = 1.0 / 4;
     constexpr double step = 0.5; // device pixels a frame may move
-    double pixelsPerSecond = 0;
+    double interval = slowest;
     for (const StateKey& key : store_->animatingKeys(now)) {
         const LaidOut* node = nodeAt(tree_, key.place);
         if (!node)
             return fastest;
-        // A value moving by 1 may move the view's whole extent: a scale, a fraction, a colour.
-        const double extent = std::max(node->extent.width(), node->extent.height()) * devicePixelRatio;
-        // Look ahead as far as the next frame may be, so motion that starts from rest is not missed.
-        double speed = 0;
-        for (const double ahead : {0.0, fastest, 3 * fastest, slowest / 2, slowest})
-            speed = std::max(speed, store_->speed(key, now + ahead));
-        pixelsPerSecond = std::max(pixelsPerSecond, speed * extent);
+        // A scale moving by 1 moves the edges of a view scaled about its centre by half its
+        // extent; the panel's other motions (the ring's fraction, colours) are brief.
+        const double extent = std::max(node->extent.width(), node->extent.height()) * devicePixelRatio / 2;
+        // The longest wait over which the motion stays within a step, at the fastest it goes in
+        // that wait: slow motion (an ease's ends) takes few frames, and motion that starts from
+        // rest within the wait is not missed.
+        for (double tried = interval + 1; interval < tried && interval > fastest;) {
+            tried = interval;
+            double speed = 0;
+            for (const double part : {0.0, 0.125, 0.25, 0.5, 0.75, 1.0})
+                speed = std::max(speed, store_->speed(key, now + part * tried));
+            if (speed * extent * tried > step)
+                interval = std::max(fastest, step / (speed * extent));
+        }
     }
-    return pixelsPerSecond > 0 ? std::clamp(step / pixelsPerSecond, fastest, slowest) : fastest;
+    return interval;
 }
 
 void ViewHost::press(QPointF point)
