@@ -140,8 +140,9 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
         clickCatcher_->setGeometry(managed ? available : screenArea);
         clickCatcher_->show();
     }
-    // The click on the item was the shell's, not ours: its startup id lets the window manager
-    // give the panel the focus that click asked for.
+    // The click on the item was the shell's, not ours: its startup id lets GNOME Shell give the
+    // panel the focus that click asked for (KWin 5.27 gives it the focus without). Managed, the
+    // panel is still no application window for the taskbar or the pager.
     if (managed) {
         window_->winId();
         keepOffTaskbar(window_->windowHandle());
