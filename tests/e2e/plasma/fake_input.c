@@ -41,14 +41,17 @@ int main(int argc, char* argv[])
         fputs("fake_input: no Wayland display\n", stderr);
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &listener, NULL);
+    struct wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, NULL);
     wl_display_roundtrip(display);
+    int status = 0;
     if (!input) {
         fputs("fake_input: the compositor offers no org_kde_kwin_fake_input (version 4)\n", stderr);
-        return 1;
+        status = 1;
+    } else {
+        org_kde_kwin_fake_input_authenticate(input, "battery-monitor tests", "clicks in a test scene");
     }
-    org_kde_kwin_fake_input_authenticate(input, "battery-monitor tests", "clicks in a test scene");
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && status == 0; ++i) {
         if (strcmp(argv[i], "move") == 0 && i + 2 < argc) {
             org_kde_kwin_fake_input_pointer_motion_absolute(input, wl_fixed_from_int(atoi(argv[i + 1])),
                                                             wl_fixed_from_int(atoi(argv[i + 2])));
@@ -66,10 +69,13 @@ int main(int argc, char* argv[])
             org_kde_kwin_fake_input_keyboard_key(input, key, WL_KEYBOARD_KEY_STATE_RELEASED);
         } else {
             fprintf(stderr, "fake_input: cannot do '%s'\n", argv[i]);
-            return 2;
+            status = 2;
         }
         wl_display_roundtrip(display);
     }
+    if (input)
+        org_kde_kwin_fake_input_destroy(input);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
-    return 0;
+    return status;
 }
