@@ -49,7 +49,8 @@ for bus in bus system; do
     in_session "${wayland[@]}" dbus-daemon --session --address="unix:path=$runtime/$bus" --fork --print-pid=1 >"$runtime/$bus.pid"
     pids+=($(cat "$runtime/$bus.pid"))
 done
-in_session "$runtime/kwin_wayland" --virtual --width 1280 --height 720 --xwayland --no-lockscreen \
+screen_width=1280 screen_height=720
+in_session "$runtime/kwin_wayland" --virtual --width $screen_width --height $screen_height --xwayland --no-lockscreen \
     --no-global-shortcuts --socket wayland-scene >"$runtime/kwin.log" 2>&1 &
 pids+=($!)
 xwayland() { find /tmp/.X11-unix -maxdepth 1 -user "$scene_user" -name 'X*' -printf ':%f\n' | tr -d X | head -n 1; }
@@ -60,11 +61,12 @@ DISPLAY=$(xwayland)
 eventually 10 in_session DISPLAY="$DISPLAY" xhost +si:localuser:root >/dev/null || fail "Xwayland does not answer"
 in_session "${wayland[@]}" plasmashell --no-respawn >"$runtime/plasmashell.log" 2>&1 &
 pids+=($!)
-tray_ready() {
+# A property of the tray's StatusNotifierWatcher.
+watcher() {
     in_session gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
-        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered 2>/dev/null | grep -q true
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1" 2>/dev/null
 }
-eventually 30 tray_ready || fail "plasmashell's tray did not come up: $(tail -n 20 "$runtime/plasmashell.log")"
+eventually 30 eval 'watcher IsStatusNotifierHostRegistered | grep -q true' || fail "plasmashell's tray did not come up: $(tail -n 20 "$runtime/plasmashell.log")"
 
 input() { sleep 0.4 && in_session "${wayland[@]}" "$fake_input" "$@"; }
 click() { input move "$1" "$2" click "${3:-left}"; }
@@ -85,7 +87,7 @@ changed_box() {
 widget_box() {
     in_session qdbus org.kde.plasmashell /PlasmaShell org.kde.PlasmaShell.evaluateScript "var p = panels()[0];
         var g = p.widgets('$1')[0].geometry;
-        print(p.location == 'bottom' ? [g.width, g.height, g.x, 720 - p.height + g.y].map(Math.round).join(' ') : p.location)"
+        print(p.location == 'bottom' ? [g.width, g.height, g.x, $screen_height - p.height + g.y].map(Math.round).join(' ') : p.location)"
 }
 
 # Another program's window, clicked, has the focus, as on a desktop in use.
@@ -100,16 +102,12 @@ tray_settled() {
     screenshot "$runtime/still.png" && sleep 0.5 && screenshot "$runtime/again.png" \
         && ! changed_box "$runtime/still.png" "$runtime/again.png" "$tray" >/dev/null
 }
-items() {
-    in_session gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
-        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems
-}
 start_program() {
     in_session WAYLAND_DISPLAY=wayland-scene DISPLAY="$DISPLAY" "$program" --root "$machine" >>"$runtime/program.log" 2>&1 &
     launcher=$!
     pids+=($launcher)
     eventually 5 eval 'program_pid=$(pgrep -n -u "$scene_user" -x "$(basename "$program")")' || fail "the program did not start"
-    eventually 10 eval 'items | grep -q "StatusNotifierItem-$program_pid-"' || fail "the item did not register: $(tail -n 5 "$runtime/program.log")"
+    eventually 10 eval 'watcher RegisteredStatusNotifierItems | grep -q "StatusNotifierItem-$program_pid-"' || fail "the item did not register: $(tail -n 5 "$runtime/program.log")"
 }
 # The tray's cell around x $2 in screenshot $1, 28 wide: the icon's contrast on the panel and its
 # centre into `contrast icon_x icon_y`; fails when the cell is empty.
@@ -132,7 +130,6 @@ read -r w _ x _ <<<"$changed"
 read_cell "$runtime/with.png" $((x + w / 2)) || fail "no icon where the tray changed"
 echo "item at $icon_x,$icon_y, contrast $contrast : 1 on Breeze's panel"
 legible || fail "the icon reads at $contrast : 1 on Breeze's panel"
-[ -z "$screenshots" ] || convert "$runtime/with.png" -crop 400x44+880+676 +repage "$screenshots/plasma-tray.png"
 
 click_item() { click "$icon_x" "$icon_y" "$@"; }
 panel_open() { shows "$program_pid" panel; }
@@ -142,6 +139,7 @@ panel_focused() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_of "$pr
 read -r tasks_w tasks_h tasks_x tasks_y <<<"$(widget_box org.kde.plasma.icontasks)"
 tasks_end=$(convert "$runtime/with.png" -crop "${tasks_w}x$((tasks_h - 12))+$tasks_x+$((tasks_y + 6))" +repage -fuzz 8% -trim -format '%[fx:page.x + w]' info:)
 after_tasks="$((tasks_w - tasks_end - 2)) $tasks_h $((tasks_x + tasks_end + 2)) $tasks_y"
+[ -z "$screenshots" ] || convert "$runtime/with.png" -crop "400x$tasks_h+$((screen_width - 400))+$tasks_y" +repage "$screenshots/plasma-tray.png"
 
 click_item
 eventually 5 panel_open || fail "a click did not open the panel"
@@ -149,7 +147,7 @@ eventually 5 panel_focused || fail "the panel has no focus: $(xdotool getactivew
 eval "$(xdotool getwindowgeometry --shell "$(window_of "$program_pid" panel)")"
 echo "panel at $X,$Y"
 [ $((Y + HEIGHT)) -le "$tasks_y" ] || fail "the panel covers the bar"
-[ "$X" -le "$icon_x" ] && [ $((X + WIDTH)) -ge "$icon_x" ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1280 ] \
+[ "$X" -le "$icon_x" ] && [ $((X + WIDTH)) -ge "$icon_x" ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$screen_width" ] \
     || fail "the panel is not above the item"
 screenshot "$runtime/open.png"
 [ -z "$screenshots" ] || cp "$runtime/open.png" "$screenshots/plasma-open.png"
@@ -194,7 +192,7 @@ panel_closed || fail "Aggiorna in the menu opened the panel"
 kill "$program_pid"
 wait "$launcher" 2>/dev/null || true
 in_session "${wayland[@]}" plasma-apply-colorscheme BreezeDark >/dev/null
-eventually 10 eval '! items | grep -q StatusNotifierItem-' || fail "the item stayed after the program ended"
+eventually 10 eval '! watcher RegisteredStatusNotifierItems | grep -q StatusNotifierItem-' || fail "the item stayed after the program ended"
 eventually 10 tray_settled || fail "the tray does not settle"
 cell_x=$icon_x
 start_program
@@ -202,5 +200,5 @@ back() { screenshot "$runtime/with.png" && changed_box "$runtime/still.png" "$ru
 eventually 10 eval 'back && read_cell "$runtime/with.png" "$cell_x" && legible' \
     || fail "the icon reads at $contrast : 1 on Breeze Dark's panel, or is not back"
 echo "contrast $contrast : 1 on Breeze Dark's panel"
-[ -z "$screenshots" ] || convert "$runtime/with.png" -crop 400x44+880+676 +repage "$screenshots/plasma-tray-dark.png"
+[ -z "$screenshots" ] || convert "$runtime/with.png" -crop "400x$tasks_h+$((screen_width - 400))+$tasks_y" +repage "$screenshots/plasma-tray-dark.png"
 echo "KDE Plasma: all as expected"
