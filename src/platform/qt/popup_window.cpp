@@ -4,7 +4,7 @@
 #include "platform/qt/compositor_work_area.h"
 #include "platform/linux/freed_memory.h"
 #include "platform/qt/qt_status_bar.h"
-#include "platform/x11/startup_id.h"
+#include "platform/x11/window_manager_hints.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -29,14 +29,25 @@ bool waylandSession()
     return onWayland() || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-// GNOME Shell gives the keyboard to no X11 popup (an override-redirect window): there the panel
-// is a window it manages, which it focuses and keeps where asked.
-bool managedThroughXWayland()
+enum class ManagingDesktop { None, Gnome, Plasma };
+
+// GNOME Shell and KWin give the keyboard to no X11 popup (an override-redirect window) in a
+// Wayland session: there the panel is a window they manage, which they focus and keep where asked.
+ManagingDesktop managingDesktop()
 {
     if (onWayland() || !waylandSession())
-        return false;
+        return ManagingDesktop::None;
     const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'));
-    return desktops.contains(QLatin1String("GNOME"));
+    if (desktops.contains(QLatin1String("GNOME")))
+        return ManagingDesktop::Gnome;
+    if (desktops.contains(QLatin1String("KDE")))
+        return ManagingDesktop::Plasma;
+    return ManagingDesktop::None;
+}
+
+bool managedThroughXWayland()
+{
+    return managingDesktop() != ManagingDesktop::None;
 }
 
 // A window that can let go of its window-system side (and with it the pixels it was shown with)
@@ -122,8 +133,10 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
         available = available.intersected(*workArea);
     const QRect placedBy = anchor ? *anchor : barEnd(screenArea, available);
     window_->setGeometry(placement(placedBy, size, available, preferredEdge));
-    const bool managed = managedThroughXWayland();
-    if (behavior_ == Behavior::Transient && (managed || (waylandSession() && !onWayland()))) {
+    const ManagingDesktop desktop = managingDesktop();
+    const bool managed = desktop != ManagingDesktop::None;
+    // KWin focuses the desktop or the window clicked, and the panel, losing the focus, closes.
+    if (behavior_ == Behavior::Transient && desktop != ManagingDesktop::Plasma && waylandSession() && !onWayland()) {
         if (!clickCatcher_) {
             clickCatcher_ = std::make_unique<ReleasableWindow>();
             // Under the popup, over everything; or, managed, a window under the panel's that a
@@ -139,11 +152,14 @@ void PopupWindow::show(Rect rect, const StatusItemButton& view, RectEdge preferr
         clickCatcher_->setGeometry(managed ? available : screenArea);
         clickCatcher_->show();
     }
-    // The click on the item was the shell's, not ours: its startup id lets the window manager
-    // give the panel the focus that click asked for.
-    if (const auto* item = dynamic_cast<const QtStatusItemButton*>(&view); item && managed) {
+    // The click on the item was the shell's, not ours: its startup id lets GNOME Shell give the
+    // panel the focus that click asked for (KWin 5.27 gives it the focus without). Managed, the
+    // panel is still no application window for the taskbar or the pager.
+    if (managed) {
         window_->winId();
-        setStartupId(window_->windowHandle(), item->activationToken());
+        keepOffTaskbar(window_->windowHandle());
+        if (const auto* item = dynamic_cast<const QtStatusItemButton*>(&view))
+            setStartupId(window_->windowHandle(), item->activationToken());
     }
     window_->show();
 }

@@ -12,4 +12,9 @@ namespace platform {
 // off X11 or with an empty id.
 void setStartupId(QWindow* window, const QByteArray& id);
 
+// Marks `window`, before it maps, as one the taskbar and the pager leave out: a popup the window
+// manager manages is still no application window. Window managers take the state away when a
+// window unmaps, so it is marked again before each showing. Nothing off X11.
+void keepOffTaskbar(QWindow* window);
+
 } // namespace platform
