@@ -17,7 +17,6 @@ screenshots=${3:-}
 here=$(dirname "$0")
 . "$here/../../scripts/lib/headless_desktop.sh"
 copy_machine "$fixture"
-chmod -R a+rX "$(dirname "$machine")"
 start_scene_user
 mkdir "$runtime/home"
 chown "$scene_user" "$runtime/home"
@@ -152,7 +151,7 @@ start_program
 eventually 10 eval '[ "$(shell_eval "global.display.focus_window?.title")" = xmessage ]' || fail "the other window has no focus"
 eventually 20 read_item || fail "no item in the top bar: $(cat "$runtime/program.log")"
 level="$(($(cat "$battery/capacity")))%"
-eventually 5 eval '[ "$label" = "$level" ]' || fail "the label reads '$label', not '$level'"
+eventually 5 eval 'read_item && [ "$label" = "$level" ]' || fail "the label reads '$label', not '$level'"
 echo "item at $item_x,$item_y (${item_width}x$item_height), label '$label'"
 for style in default prefer-dark; do
     in_session gsettings set org.gnome.desktop.interface color-scheme "$style"
