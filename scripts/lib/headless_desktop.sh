@@ -100,6 +100,8 @@ copy_machine() {
     folder=$(mktemp -d)
     scratch+=("$folder")
     cp -r "$1" "$folder/machine"
+    # Readable by a scene's own user too.
+    chmod -R a+rX "$folder"
     machine=$folder/machine
     battery=$(realpath "$(find "$machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)")
 }

@@ -19,7 +19,6 @@ screenshots=${4:-}
 here=$(dirname "$0")
 . "$here/../../scripts/lib/headless_desktop.sh"
 copy_machine "$fixture"
-chmod -R a+rX "$(dirname "$machine")"
 start_scene_user
 home=$runtime/home
 # KWin serves its fake-input protocol only to a program a desktop entry names for it.

@@ -15,7 +15,7 @@ here=$(dirname "$0")
 work=$(mktemp -d)
 scratch+=("$work")
 copy_machine "$fixture"
-chmod -R a+rX "$work" "$(dirname "$machine")"
+chmod -R a+rX "$work"
 start_x_server 110
 unset QT_QPA_PLATFORM
 
