@@ -83,6 +83,11 @@ public:
     {
         if (message.member() != QStringLiteral("RegisterStatusNotifierItem"))
             return false;
+        if (refusals > 0) {
+            --refusals;
+            connection.send(message.createErrorReply(QDBusError::Failed, QStringLiteral("busy")));
+            return true;
+        }
         registered.append(message.arguments().value(0).toString());
         connection.send(message.createReply());
         return true;
@@ -105,6 +110,7 @@ public:
     }
 
     QStringList registered;
+    int refusals = 0; // registrations failed before the next is taken
 
 private:
     QDBusConnection connection_;
@@ -194,8 +200,9 @@ TEST_F(OnPrivateBus, AnUpdateThatChangesNothingDrawsNothing)
     EXPECT_TRUE(toolTip.description.contains(QStringLiteral("71%"))) << toolTip.description.toStdString();
 }
 
-TEST_F(OnPrivateBus, AnItemTheWatcherDropsWhileItLivesRegistersAgain)
+TEST_F(OnPrivateBus, AnItemTheWatcherRefusesOrDropsRegistersAgain)
 {
+    watcher.refusals = 2;
     watcher.appear();
     StatusNotifierItem item(QStringLiteral("battery-monitor"), QStringLiteral("Stato Batteria"));
     ASSERT_TRUE(eventually([&] { return watcher.registered.size() == 1; }));

@@ -199,8 +199,18 @@ void StatusNotifierItem::registerWithWatcher()
     call << (hostIsGnomeShell_ ? QString::fromLatin1(objectPath) : serviceName_);
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        emit registeredChanged(!finished->isError());
+        const bool refused = finished->isError();
         finished->deleteLater();
+        emit registeredChanged(!refused);
+        // A watcher that is there but busy (its host still starting, a loaded machine) may fail
+        // the call: ask again a moment later, a few times, rather than stay out of its tray.
+        constexpr int retries = 5;
+        if (!refused)
+            registrationRetries_ = 0;
+        else if (registrationRetries_ < retries && bus_.interface()->isServiceRegistered(QString::fromLatin1(watcherService))) {
+            ++registrationRetries_;
+            QTimer::singleShot(std::chrono::seconds(1), this, &StatusNotifierItem::registerWithWatcher);
+        }
     });
 }
 

@@ -151,6 +151,8 @@ private:
     QString title_;
     QDBusConnection bus_;
     QString serviceName_;
+    // Registrations tried again in a row after the watcher failed them.
+    int registrationRetries_ = 0;
     StatusNotifierPixmaps pixmaps_;
     QString label_;
     QString details_;
