@@ -26,8 +26,6 @@ machines=(laptop-discharging laptop-charging)
 command -v perf >/dev/null || { echo "idle_cost.sh needs perf (Debian's linux-perf)" >&2; exit 1; }
 
 . "$top/scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 start_headless_desktop 95
 
 # Without root, a user namespace of our own lends the right to mount.

@@ -14,8 +14,6 @@ start_system_bus
 start_upower_mock
 upower_display_device 2 72.0 1 true
 
-work=$(mktemp -d)
-scratch+=("$work")
 # idle_cost.sh starts the program with no arguments.
 printf '#!/bin/sh\nexec %q --power-source upower "$@"\n' "$bin/battery-monitor" >"$work/battery-monitor-upower"
 chmod +x "$work/battery-monitor-upower"

@@ -5,6 +5,9 @@
 pids=()
 scratch=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "${scratch[@]}"' EXIT
+# Each user's scratch folder: logs, copies, state.
+work=$(mktemp -d)
+scratch+=("$work")
 
 fail() {
     echo "FAIL: $*" >&2
@@ -93,16 +96,13 @@ window_of() {
 # Whether process $1 shows a window of kind $2 (icon or panel).
 shows() { [ -n "$(window_of "$1" "$2")" ]; }
 
-# A copy of fixture machine $1 in a scratch folder, so a test can change it: the folder in
+# A copy of fixture machine $1 in the scratch folder, so a test can change it: the folder in
 # `machine`, its (last) battery in `battery`.
 copy_machine() {
-    local folder
-    folder=$(mktemp -d)
-    scratch+=("$folder")
-    cp -r "$1" "$folder/machine"
+    machine=$work/machine
+    cp -r "$1" "$machine"
     # Readable by a scene's own user too.
-    chmod -R a+rX "$folder"
-    machine=$folder/machine
+    chmod -R a+rX "$work"
     battery=$(realpath "$(find "$machine/sys/class/power_supply/" -maxdepth 1 -name 'BAT*' | sort | tail -n 1)")
 }
 

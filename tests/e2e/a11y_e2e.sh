@@ -8,8 +8,6 @@ fixture=$2
 
 . "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 reader="$(dirname "$0")/panel_reader.py"
-work=$(mktemp -d)
-scratch+=("$work")
 copy_machine "$fixture"
 
 start_x_server 100

@@ -9,8 +9,6 @@ program=$1
 fixture=$2
 
 . "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 
 start_x_server 130
 { read -r address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)

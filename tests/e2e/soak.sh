@@ -11,8 +11,6 @@ profilers=$3
 seconds=${4:-60}
 
 . "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 copy_machine "$fixture"
 mkdir -p "$work/state"
 cp "$profilers/flaky" "$work/profiler"

@@ -12,10 +12,7 @@ screenshots=${3:-}
 
 here=$(dirname "$0")
 . "$here/../../scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 copy_machine "$fixture"
-chmod -R a+rX "$work"
 start_x_server 110
 unset QT_QPA_PLATFORM
 

@@ -9,8 +9,6 @@ fixture=$2
 screenshots=${3:-}
 
 . "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 copy_machine "$fixture"
 
 start_x_server 90

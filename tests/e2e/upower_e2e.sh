@@ -11,8 +11,6 @@ set -euo pipefail
 program=$1
 
 . "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 
 start_system_bus
 unset DBUS_SESSION_BUS_ADDRESS

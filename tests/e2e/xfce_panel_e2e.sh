@@ -13,8 +13,6 @@ screenshots=${3:-}
 
 here=$(dirname "$0")
 . "$here/../../scripts/lib/headless_desktop.sh"
-work=$(mktemp -d)
-scratch+=("$work")
 copy_machine "$fixture"
 mkdir -p "$work/config/xfce4/xfconf/xfce-perchannel-xml"
 cp "$here/xfce/xfce4-panel.xml" "$work/config/xfce4/xfconf/xfce-perchannel-xml/"
