@@ -220,23 +220,4 @@ TEST(ChildProcessShutdown, KillsRunsInFlightAndLeavesNothingBehind)
     EXPECT_EQ(threadCount(), threadsBefore);
 }
 
-TEST(ChildProcessShutdown, WaitsForAHandlerThatIsRunning)
-{
-    std::atomic<bool> entered = false;
-    std::atomic<bool> returned = false;
-    {
-        PosixChildProcessLauncher launcher;
-        ASSERT_FALSE(launcher.launch(profiler("empty"), {}, [&](ChildProcessEnd) {
-            entered = true;
-            std::this_thread::sleep_for(300ms);
-            returned = true;
-        }));
-        const auto deadline = Clock::now() + generousWait;
-        while (!entered && Clock::now() < deadline)
-            std::this_thread::sleep_for(5ms);
-        ASSERT_TRUE(entered);
-    }
-    EXPECT_TRUE(returned);
-}
-
 } // namespace
