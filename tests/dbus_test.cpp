@@ -440,28 +440,7 @@ TEST(StatusNotifierItem, HostsReadTheLevelInTheTooltipAndTheIconAsNetworkOrderAR
     }
 }
 
-TEST(StatusNotifierItem, TheButtonRegistersWithEveryWatcherAndIsATrayIconWhileThereIsNone)
-{
-    TestWatcher watcher;
-    watcher.appear();
-    platform::QtStatusItemButton button(blankPicture, {});
-    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
-    EXPECT_EQ(watcher.registered, QStringList{itemService()});
-    // No tray icon while a watcher is there: Qt would export a second item.
-    EXPECT_EQ(button.trayIcon(), nullptr);
-
-    watcher.leave();
-    ASSERT_TRUE(eventually([&] { return !button.showsStatusNotifierItem(); }));
-    ASSERT_NE(button.trayIcon(), nullptr);
-    EXPECT_TRUE(button.trayIcon()->isVisible());
-
-    watcher.appear();
-    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
-    EXPECT_EQ(watcher.registered, QStringList({itemService(), itemService()}));
-    EXPECT_FALSE(button.trayIcon()->isVisible());
-}
-
-TEST(StatusNotifierItem, AnUpdateThatChangesNothingDrawsNothing)
+TEST(StatusNotifierItem, TheButtonRegistersWithEveryWatcherIsATrayIconWhileThereIsNoneAndRedrawsOnlyForAChange)
 {
     TestWatcher watcher;
     watcher.appear();
@@ -473,6 +452,10 @@ TEST(StatusNotifierItem, AnUpdateThatChangesNothingDrawsNothing)
         },
         {});
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    EXPECT_EQ(watcher.registered, QStringList{itemService()});
+    // No tray icon while a watcher is there: Qt would export a second item.
+    EXPECT_EQ(button.trayIcon(), nullptr);
+
     const auto update = [&](const std::string& title) {
         const int before = drawn;
         button.setImage({"battery.75", "Stato Batteria", true});
@@ -484,8 +467,18 @@ TEST(StatusNotifierItem, AnUpdateThatChangesNothingDrawsNothing)
     EXPECT_GT(update(" 72%"), 0);
     EXPECT_EQ(update(" 72%"), 0) << "the same level again";
     EXPECT_GT(update(" 71%"), 0);
-    const auto toolTip = qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(QStringLiteral("ToolTip")));
-    EXPECT_TRUE(toolTip.description.contains(QStringLiteral("71%"))) << toolTip.description.toStdString();
+    EXPECT_EQ(qdbus_cast<platform::StatusNotifierToolTip>(watcher.property(QStringLiteral("ToolTip"))).description,
+              QStringLiteral("71%"));
+
+    watcher.leave();
+    ASSERT_TRUE(eventually([&] { return !button.showsStatusNotifierItem(); }));
+    ASSERT_NE(button.trayIcon(), nullptr);
+    EXPECT_TRUE(button.trayIcon()->isVisible());
+
+    watcher.appear();
+    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
+    EXPECT_EQ(watcher.registered, QStringList({itemService(), itemService()}));
+    EXPECT_FALSE(button.trayIcon()->isVisible());
 }
 
 TEST(StatusNotifierItem, AnItemTheWatcherRefusesOrDropsRegistersAgain)
@@ -502,12 +495,12 @@ TEST(StatusNotifierItem, AnItemTheWatcherRefusesOrDropsRegistersAgain)
     EXPECT_EQ(watcher.registered.last(), itemService());
 }
 
-TEST(StatusNotifierItem, ActivateRunsTheActionAnchoredWhereTheHostSays)
+TEST(StatusNotifierItem, HostsClickTheItemAnchoredWhereTheySayAndChooseFromItsMenu)
 {
     TestWatcher watcher;
     watcher.appear();
-    platform::QtStatusItemButton button(blankPicture, {});
-    int clicks = 0;
+    int clicks = 0, refreshes = 0, quits = 0;
+    platform::QtStatusItemButton button(blankPicture, {}, {{"Aggiorna", [&] { ++refreshes; }}, {"Esci", [&] { ++quits; }}});
     button.setAction([&](platform::StatusItemButton*) { ++clicks; });
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
 
@@ -516,39 +509,24 @@ TEST(StatusNotifierItem, ActivateRunsTheActionAnchoredWhereTheHostSays)
     const auto anchor = button.rectOnScreen(button.bounds());
     ASSERT_TRUE(anchor);
     EXPECT_EQ(std::tuple(anchor->x, anchor->y, anchor->width, anchor->height), std::tuple(640, 12, 1, 1));
-
-    // (0, 0) says nothing of where.
-    watcher.call(itemPath, itemInterface, "Activate", {0, 0});
+    watcher.call(itemPath, itemInterface, "Activate", {0, 0}); // says nothing of where
     EXPECT_EQ(clicks, 2);
     EXPECT_FALSE(button.rectOnScreen(button.bounds()));
-}
 
-TEST(StatusNotifierItem, TheMenuRunsTheEntryClickedAndIgnoresOtherEventsAndIds)
-{
-    TestWatcher watcher;
-    watcher.appear();
-    int refreshes = 0, quits = 0;
-    platform::QtStatusItemButton button(blankPicture, {},
-                                        {{QStringLiteral("Aggiorna"), [&] { ++refreshes; }},
-                                         {QStringLiteral("Esci"), [&] { ++quits; }}});
-    ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
     EXPECT_EQ(qvariant_cast<QDBusObjectPath>(watcher.property(QStringLiteral("Menu"))).path(), QStringLiteral("/MenuBar"));
-
     const QString menu = QStringLiteral("com.canonical.dbusmenu");
     const QDBusMessage layoutReply = watcher.call("/MenuBar", menu, "GetLayout", {0, -1, QStringList()});
     ASSERT_EQ(layoutReply.signature(), QStringLiteral("u(ia{sv}av)")) << layoutReply.errorMessage().toStdString();
-    const auto layout = qdbus_cast<platform::DBusMenuLayoutItem>(layoutReply.arguments().value(1));
-    ASSERT_EQ(layout.children.size(), 2);
-    EXPECT_EQ(layout.children[0].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Aggiorna"));
-    EXPECT_EQ(layout.children[1].properties.value(QStringLiteral("label")).toString(), QStringLiteral("Esci"));
-
+    QStringList labels;
+    for (const auto& entry : qdbus_cast<platform::DBusMenuLayoutItem>(layoutReply.arguments().value(1)).children)
+        labels << QString::number(entry.id) + ' ' + entry.properties.value(QStringLiteral("label")).toString();
+    EXPECT_EQ(labels, QStringList({"1 Aggiorna", "2 Esci"}));
     // An event's action runs after its answer; the next call's answer comes after that.
     const std::tuple<int, const char*, int, int> events[] = {
         {0, "clicked", 0, 0}, {3, "clicked", 0, 0}, {2, "hovered", 0, 0}, {1, "clicked", 1, 0}, {2, "clicked", 1, 1}};
     for (const auto& [id, event, refreshesAfter, quitsAfter] : events) {
         SCOPED_TRACE(std::to_string(id) + " " + event);
-        const QVariantList arguments{id, QString::fromLatin1(event), wrapped(0), 0u};
-        EXPECT_EQ(watcher.call("/MenuBar", menu, "Event", arguments).type(), QDBusMessage::ReplyMessage);
+        EXPECT_EQ(watcher.call("/MenuBar", menu, "Event", {id, event, wrapped(0), 0u}).type(), QDBusMessage::ReplyMessage);
         watcher.call("/MenuBar", menu, "AboutToShow", {0});
         EXPECT_EQ(std::pair(refreshes, quits), std::pair(refreshesAfter, quitsAfter));
     }
