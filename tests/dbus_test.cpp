@@ -165,35 +165,26 @@ QDBusMessage mock(const QString& method, const QVariantList& arguments)
     return callUPower(upowerPath, QStringLiteral("org.freedesktop.DBus.Mock"), method, arguments);
 }
 
-// dbusmock's UPower template, started and stopped at will. Debian's own Python carries the
-// package, whichever python3 comes first in PATH.
-struct MockUPower {
-    QProcess process;
-
-    MockUPower() { start(); }
-    ~MockUPower() { stop(); }
-    void start()
-    {
-        process.start(QStringLiteral("/usr/bin/python3"), {"-m", "dbusmock", "--system", "--template", "upower"});
-        ASSERT_TRUE(eventually([] { return QDBusConnection::systemBus().interface()->isServiceRegistered(upower).value(); }, 10s));
-    }
-    void stop()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    void laptopAt(double percentage, uint state, bool onBattery)
-    {
+TEST(UPowerPowerSources, FollowTheDaemonABurstOfChangesAtATimeAndTheFallbackWhileItIsGone)
+{
+    // dbusmock's UPower template. Debian's own Python carries the package, whichever python3
+    // comes first in PATH.
+    QProcess daemon;
+    const auto start = [&] {
+        daemon.start(QStringLiteral("/usr/bin/python3"), {"-m", "dbusmock", "--system", "--template", "upower"});
+        return eventually([] { return QDBusConnection::systemBus().interface()->isServiceRegistered(upower).value(); }, 10s);
+    };
+    const auto stop = [&] {
+        daemon.kill();
+        daemon.waitForFinished();
+    };
+    const auto laptopAt = [](double percentage, uint state, bool onBattery) {
         mock("SetupDisplayDevice", {2u, state, percentage, 40.0, 50.0, 10.0, qint64(onBattery ? 3600 : 0),
                                     qint64(onBattery ? 0 : 1800), true, "battery-good", 1u});
         callUPower(upowerPath, "org.freedesktop.DBus.Properties", "Set", {upower, "OnBattery", wrapped(onBattery)});
-    }
-};
-
-TEST(UPowerPowerSources, FollowTheDaemonABurstOfChangesAtATimeAndTheFallbackWhileItIsGone)
-{
-    MockUPower daemon;
-    daemon.laptopAt(60, 2, true);
+    };
+    ASSERT_TRUE(start());
+    laptopAt(60, 2, true);
     platform::UPowerPowerSources sources(QDBusConnection::systemBus(), std::make_shared<platform::FakePowerSources>(
         platform::PowerSourceSnapshot{platform::internalBattery(11, false)}));
     int changes = 0;
@@ -210,7 +201,7 @@ TEST(UPowerPowerSources, FollowTheDaemonABurstOfChangesAtATimeAndTheFallbackWhil
     EXPECT_EQ(sources.name(), "upower");
 
     changes = 0;
-    daemon.laptopAt(61, 1, false); // a plug: a dozen properties change
+    laptopAt(61, 1, false); // a plug: a dozen properties change
     ASSERT_TRUE(eventually([&] { return changes > 0; }));
     eventually([] { return false; }, 300ms);
     EXPECT_LE(changes, 2) << "each signal told on its own";
@@ -230,13 +221,13 @@ TEST(UPowerPowerSources, FollowTheDaemonABurstOfChangesAtATimeAndTheFallbackWhil
     ASSERT_TRUE(eventually([&] { return sources.snapshot()->size() == 1; }));
 
     changes = 0;
-    daemon.stop();
+    stop();
     ASSERT_TRUE(eventually([&] { return changes == 1; }));
     EXPECT_EQ(sources.name(), "");
     EXPECT_TRUE(capacityIs(11)) << "the fallback's";
 
-    daemon.start();
-    daemon.laptopAt(80, 2, true);
+    ASSERT_TRUE(start());
+    laptopAt(80, 2, true);
     ASSERT_TRUE(eventually([&] { return capacityIs(80); }));
     EXPECT_EQ(sources.name(), "upower");
     // Subscribed once: a change after the return is told once, not once per subscription; one
@@ -250,6 +241,7 @@ TEST(UPowerPowerSources, FollowTheDaemonABurstOfChangesAtATimeAndTheFallbackWhil
     ASSERT_TRUE(eventually([&] { return changes > 0; }));
     eventually([] { return false; }, 300ms);
     EXPECT_EQ(changes, 1);
+    stop();
 }
 
 // The desktop's colour scheme
