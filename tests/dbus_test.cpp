@@ -531,8 +531,8 @@ struct PrivateBus {
                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
         config.close();
         daemon.start(QStringLiteral("dbus-daemon"), {"--nofork", "--print-address", "--config-file=" + config.fileName()});
-        if (daemon.waitForReadyRead(5000))
-            qputenv(variable, daemon.readLine().trimmed());
+        // Never the desktop's own bus, should the daemon not start.
+        qputenv(variable, daemon.waitForReadyRead(5000) ? daemon.readLine().trimmed() : QByteArray("unix:path=/nonexistent"));
     }
     ~PrivateBus()
     {
