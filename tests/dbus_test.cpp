@@ -344,18 +344,6 @@ const QString watcherService = QString::fromLatin1(StatusNotifierItem::watcherSe
 const QString itemPath = QString::fromLatin1(StatusNotifierItem::objectPath);
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
-QImage filled(int size, QColor colour)
-{
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(colour);
-    return image;
-}
-
-QImage blankPicture(const platform::StatusImage*, const QString&, const QColor&, int size)
-{
-    return filled(size, Qt::transparent);
-}
-
 QString itemService()
 {
     return QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
@@ -385,10 +373,10 @@ public:
         if (refusals > 0) {
             --refusals;
             connection.send(message.createErrorReply(QDBusError::Failed, QStringLiteral("busy")));
-            return true;
+        } else {
+            registered.append(message.arguments().value(0).toString());
+            connection.send(message.createReply());
         }
-        registered.append(message.arguments().value(0).toString());
-        connection.send(message.createReply());
         return true;
     }
 
@@ -423,7 +411,9 @@ TEST(StatusNotifierItem, TheButtonRegistersWithEveryWatcherIsATrayIconWhileThere
     platform::QtStatusItemButton button(
         [&](const platform::StatusImage*, const QString&, const QColor&, int size) {
             ++drawn;
-            return filled(size, Qt::black);
+            QImage picture(size, size, QImage::Format_ARGB32);
+            picture.fill(Qt::black);
+            return picture;
         },
         {QStringLiteral("battery-monitor"), QStringLiteral("Stato Batteria"), QString()});
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
@@ -484,7 +474,8 @@ TEST(StatusNotifierItem, HostsClickTheItemAnchoredWhereTheySayAndChooseFromItsMe
     TestWatcher watcher;
     watcher.appear();
     int clicks = 0, refreshes = 0, quits = 0;
-    platform::QtStatusItemButton button(blankPicture, {}, {{"Aggiorna", [&] { ++refreshes; }}, {"Esci", [&] { ++quits; }}});
+    platform::QtStatusItemButton button([](const platform::StatusImage*, const QString&, const QColor&, int) { return QImage(); },
+                                        {}, {{"Aggiorna", [&] { ++refreshes; }}, {"Esci", [&] { ++quits; }}});
     button.setAction([&](platform::StatusItemButton*) { ++clicks; });
     ASSERT_TRUE(eventually([&] { return button.showsStatusNotifierItem(); }));
 
