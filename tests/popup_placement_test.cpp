@@ -1,10 +1,13 @@
-#include "platform/qt/compositor_work_area.h"
 #include "platform/fake/status_bar.h"
+#include "platform/qt/compositor_work_area.h"
 #include "platform/qt/popup_window.h"
+#include "platform/qt/qt_main_queue.h"
 
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -14,42 +17,41 @@ using platform::RectEdge;
 const QRect screen(0, 0, 1280, 800);
 const QSize panel(320, 480);
 
-TEST(PopupPlacement, OpensUnderAnIconInATopPanelCentredOnIt)
+TEST(PopupPlacement, OnThePreferredSideWhereItFitsElseTheOtherAlwaysWholeOnTheScreen)
 {
-    EXPECT_EQ(PopupWindow::placement(QRect(600, 2, 22, 24), panel, screen, RectEdge::MinY), QRect(451, 26, 320, 480));
-}
-
-TEST(PopupPlacement, OpensAboveAnIconInABottomPanel)
-{
-    EXPECT_EQ(PopupWindow::placement(QRect(600, 776, 22, 24), panel, screen, RectEdge::MinY), QRect(451, 296, 320, 480));
-}
-
-TEST(PopupPlacement, StaysWholeOnTheIconsScreen)
-{
-    // Near the right edge, and on a second screen to the right of the first.
-    EXPECT_EQ(PopupWindow::placement(QRect(1270, 0, 10, 24), panel, screen, RectEdge::MinY), QRect(960, 24, 320, 480));
-    const QRect second(1280, 0, 1920, 1080);
-    EXPECT_EQ(PopupWindow::placement(QRect(1285, 0, 22, 24), panel, second, RectEdge::MinY), QRect(1280, 24, 320, 480));
-    // A screen too short for either side: the top of the panel stays visible.
-    EXPECT_EQ(PopupWindow::placement(QRect(600, 200, 22, 24), panel, QRect(0, 0, 1280, 400), RectEdge::MinY).top(), 0);
-}
-
-TEST(PopupPlacement, HonoursTheOtherPreferredEdges)
-{
-    EXPECT_EQ(PopupWindow::placement(QRect(600, 600, 22, 24), panel, screen, RectEdge::MaxY).bottom(), 599);
-    EXPECT_EQ(PopupWindow::placement(QRect(500, 300, 22, 24), panel, screen, RectEdge::MaxX).left(), 522);
-    EXPECT_EQ(PopupWindow::placement(QRect(500, 300, 22, 24), panel, screen, RectEdge::MinX).right(), 499);
-}
-
-TEST(PopupPlacement, WithoutAPlaceForTheItemAtTheFarEndOfTheBar)
-{
-    const auto opened = [](QRect available) {
-        return PopupWindow::placement(PopupWindow::barEnd(screen, available), panel, available, RectEdge::MinY);
+    const QRect square(0, 0, 100, 100);
+    const struct {
+        const char* what;
+        QRect anchor, area;
+        QSize size;
+        RectEdge edge;
+        QRect expected;
+    } cases[] = {
+        {"under an icon in a top bar", {600, 2, 22, 24}, screen, panel, RectEdge::MinY, {451, 26, 320, 480}},
+        {"above an icon in a bottom bar", {600, 776, 22, 24}, screen, panel, RectEdge::MinY, {451, 296, 320, 480}},
+        {"above", {600, 600, 22, 24}, screen, panel, RectEdge::MaxY, {451, 120, 320, 480}},
+        {"right", {500, 300, 22, 24}, screen, panel, RectEdge::MaxX, {522, 72, 320, 480}},
+        {"left", {500, 300, 22, 24}, screen, panel, RectEdge::MinX, {180, 72, 320, 480}},
+        {"near the right edge", {1270, 0, 10, 24}, screen, panel, RectEdge::MinY, {960, 24, 320, 480}},
+        {"on a second screen", {1285, 0, 22, 24}, {1280, 0, 1920, 1080}, panel, RectEdge::MinY, {1280, 24, 320, 480}},
+        {"a screen too short: the top stays visible", {600, 200, 22, 24}, {0, 0, 1280, 400}, panel, RectEdge::MinY,
+         {451, 0, 320, 480}},
+        // Room on neither side: the preferred side, pushed back onto the screen.
+        {"neither side, below", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MinY, {15, 40, 60, 60}},
+        {"neither side, above", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MaxY, {15, 0, 60, 60}},
+        {"neither side, right", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MaxX, {40, 15, 60, 60}},
+        {"neither side, left", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MinX, {0, 15, 60, 60}},
+        // No place for the item: at the far end of the bar.
+        {"under a top bar", PopupWindow::barEnd(screen, {0, 30, 1280, 770}), {0, 30, 1280, 770}, panel, RectEdge::MinY,
+         {960, 30, 320, 480}},
+        {"above a bottom bar", PopupWindow::barEnd(screen, {0, 0, 1280, 770}), {0, 0, 1280, 770}, panel, RectEdge::MinY,
+         {960, 290, 320, 480}},
+        {"beside a bar on the right", PopupWindow::barEnd(screen, {0, 0, 1240, 800}), {0, 0, 1240, 800}, panel,
+         RectEdge::MinY, {920, 1, 320, 480}},
+        {"no bar known: the top right", PopupWindow::barEnd(screen, screen), screen, panel, RectEdge::MinY, {960, 0, 320, 480}},
     };
-    EXPECT_EQ(opened(QRect(0, 30, 1280, 770)), QRect(960, 30, 320, 480)) << "under a top bar";
-    EXPECT_EQ(opened(QRect(0, 0, 1280, 770)), QRect(960, 290, 320, 480)) << "above a bottom bar";
-    EXPECT_EQ(opened(QRect(0, 0, 1240, 800)).right(), 1239) << "beside a bar on the right";
-    EXPECT_EQ(opened(screen), QRect(960, 0, 320, 480)) << "no bar known: the top right";
+    for (const auto& each : cases)
+        EXPECT_EQ(PopupWindow::placement(each.anchor, each.size, each.area, each.edge), each.expected) << each.what;
 }
 
 TEST(CompositorWorkArea, TheFocusedWorkspaceLeavesOutTheBars)
@@ -77,6 +79,24 @@ TEST(PopupWindowLife, ClosedItKeepsNoWindowAndOpensAgainWithOne)
         EXPECT_FALSE(popup.isShown());
         EXPECT_EQ(popup.window()->windowHandle(), nullptr) << "opening " << opening;
     }
+}
+
+TEST(QtMainQueue, TasksRunOnTheLoopAndAreDroppedOnceTheContextIsGone)
+{
+    auto context = std::make_unique<QObject>();
+    platform::QtMainQueue queue(context.get());
+    int ran = 0;
+    queue.async([&ran] { ++ran; });
+    std::thread([&] { queue.async([&ran] { ++ran; }); }).join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 2) << "from the main thread and from another";
+
+    queue.async([&ran] { ++ran; }); // queued, then its context goes
+    context.reset();
+    queue.async([&ran] { ++ran; }); // after: must not touch the freed context
+    std::thread([&] { queue.async([&ran] { ++ran; }); }).join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 2);
 }
 
 } // namespace
