@@ -5,7 +5,7 @@
 # placeholder, not a crash; a daemon that hangs or goes away gives sysfs with `auto` and a
 # one-line error with `--power-source upower` (the tray reads sysfs instead and keeps running);
 # a daemon that comes back is read again. The backend's change signals and its switching back and
-# forth inside one process are tested in upower_power_sources_test.
+# forth inside one process are tested in dbus_test.
 #   upower_e2e.sh BATTERY_MONITOR
 set -euo pipefail
 program=$1
