@@ -33,13 +33,14 @@ std::string said(const std::vector<std::string>& readings)
 TEST(BatteryWarnings, OncePerCrossingWithdrawnOnTheChargerArmedAgainOnlyWellAbove)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"50", "21", "20", "19", "10", "5", "4", "3"}, "- - low - - critical - -"},
+        {{"50", "21", "20", "19", "6", "5", "4", "3"}, "- - low - - critical - -"},
         {{"20", "21", "20", "21", "20"}, "low - - - -"},                // hovering at the threshold
         {{"4", "3"}, "critical -"},                                      // started below both: one warning
         {{"12"}, "low"},
-        {{"18", "18+", "19+", "18"}, "low withdraw - -"},               // plugged in briefly: not again
+        {{"18", "18+", "22+", "18"}, "low withdraw - -"},               // not well above yet: not again
         {{"18", "18+", "23+", "22", "20"}, "low withdraw - - low"},     // recovered, then down again
-        {{"5", "9+", "6", "5"}, "critical withdraw - critical"},        // 9 is well above critical only
+        {{"5", "7+", "5"}, "critical withdraw -"},
+        {{"5", "8+", "6", "5"}, "critical withdraw - critical"},        // 8 is well above critical only
         {{"80+", "100+", "60"}, "- - -"},
     };
     for (const auto& [readings, expected] : cases)
@@ -60,14 +61,16 @@ TEST(PeripheralWarnings, EachPeripheralOncePerCriticalCrossing)
     const auto reading = [](std::int64_t percentage) {
         return monitor::WarningReading{.percentage = percentage, .discharging = true, .reported = {}};
     };
-    EXPECT_FALSE(warnings.update("mouse", reading(30)));
+    EXPECT_FALSE(warnings.update("mouse", reading(6)));
     EXPECT_TRUE(warnings.update("mouse", reading(5)));
     EXPECT_TRUE(warnings.update("keyboard", reading(2))) << "each on its own";
     EXPECT_FALSE(warnings.update("mouse", reading(4)));
-    EXPECT_FALSE(warnings.update("mouse", reading(6)));
+    EXPECT_FALSE(warnings.update("mouse", reading(7)));
     EXPECT_FALSE(warnings.update("mouse", reading(5))) << "hovering";
-    EXPECT_FALSE(warnings.update("mouse", reading(60)));
-    EXPECT_TRUE(warnings.update("mouse", reading(3))) << "recharged, then low again";
+    EXPECT_FALSE(warnings.update("mouse", reading(8)));
+    EXPECT_TRUE(warnings.update("mouse", reading(5))) << "well above, then critical again";
+    EXPECT_TRUE(warnings.update("pen", {.percentage = 50, .discharging = true, .reported = monitor::WarningLevel::Critical}))
+        << "the system's verdict holds";
 }
 
 } // namespace
