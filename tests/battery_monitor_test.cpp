@@ -166,12 +166,7 @@ TEST_F(BatteryMonitorTest, RunsUndecodableCutShortOrEndingAfterTheMonitorWriteNo
 // Real children on the launcher's threads; a run that outlasts its time limit is stopped.
 TEST_F(BatteryMonitorTest, ProfilerChildrenDeliverWhatTheyPrintUnlessStopped)
 {
-    const struct {
-        const char* profiler;
-        int notifications;
-        const char* chip;
-        std::int64_t cycles;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*, std::int64_t> cases[] = { // profiler, notifications, chip, cycles
         {"scripted", 6, "Test Chip", 42},
         {"empty", 6, "Apple Chip", 0},        // nothing to read: the fallbacks are written
         {"fails", 6, "Apple Chip", 5},        // the exit status is not looked at

@@ -119,7 +119,7 @@ TEST(SystemProfilerTool, NamesTheKindOfComputerWithoutAProductAndJudgesTheBatter
     }
 }
 
-TEST(SystemProfilerTool, WrongArgumentsExitWithStatusTwo)
+TEST(SystemProfilerTool, WrongArgumentsExitWithStatusTwoAndNoRootMeansTheLiveSystem)
 {
     for (const char* arguments : {"", "SPHardwareDataType SPPowerDataType", "SPDisplaysDataType", "sphardwaredatatype", "''"}) {
         SCOPED_TRACE(arguments);
@@ -128,10 +128,6 @@ TEST(SystemProfilerTool, WrongArgumentsExitWithStatusTwo)
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("usage"), std::string::npos);
     }
-}
-
-TEST(SystemProfilerTool, DescribesTheLiveSystemWithoutARoot)
-{
     for (const char* dataType : {"SPHardwareDataType", "SPPowerDataType"}) {
         const auto live = runTool(dataType, std::nullopt);
         EXPECT_EQ(live.exitStatus, 0);
