@@ -115,14 +115,14 @@ TEST_F(BatteryMonitorTest, OnlyInternalBatteriesWriteAndTheLastOneStandsPerField
         {PowerSourceSnapshot{}, 0, false, "Unknown"},
         {PowerSourceSnapshot{{{"Type", Text("InternalBattery")}}}, 0, false, "Unknown"},
     };
-    for (const auto& [sources, percentage, charging, powerSource] : cases) {
-        SCOPED_TRACE(testing::Message() << percentage << ' ' << powerSource);
-        powerSources->reading = sources;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(&row - cases);
+        powerSources->reading = row.sources;
         launcher->launches.clear();
         const auto battery = makeMonitor(launcher);
-        EXPECT_EQ(battery->percentage(), percentage);
-        EXPECT_EQ(battery->isCharging(), charging);
-        EXPECT_EQ(battery->powerSource(), powerSource);
+        EXPECT_EQ(battery->percentage(), row.percentage);
+        EXPECT_EQ(battery->isCharging(), row.charging);
+        EXPECT_EQ(battery->powerSource(), row.powerSource);
         EXPECT_EQ(launcher->launches.size(), 2u) << "both profiles start all the same";
     }
 }
