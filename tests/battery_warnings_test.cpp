@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -11,39 +11,35 @@ using monitor::WarningLevel;
 
 // Feeds readings written as "18" (discharging) or "18+" (on the charger) and writes down what
 // the warnings said after each: "low", "critical", "withdraw" or "-".
-std::string said(const std::vector<std::string>& readings)
+std::string said(const std::string& readings)
 {
     monitor::BatteryWarnings warnings;
+    std::istringstream in(readings);
     std::string out;
-    for (const auto& reading : readings) {
-        const bool charging = reading.back() == '+';
-        const auto change = warnings.update({.percentage = std::stoll(reading), .discharging = !charging, .reported = {}});
-        if (!out.empty())
-            out += ' ';
-        if (!change)
-            out += '-';
-        else if (change->kind == monitor::WarningChange::Kind::Withdraw)
-            out += "withdraw";
-        else
-            out += change->level == WarningLevel::Critical ? "critical" : "low";
+    for (std::string reading; in >> reading;) {
+        const auto change = warnings.update({.percentage = std::stoll(reading), .discharging = reading.back() != '+', .reported = {}});
+        out += !change                                                  ? " -"
+             : change->kind == monitor::WarningChange::Kind::Withdraw ? " withdraw"
+             : change->level == WarningLevel::Critical                 ? " critical"
+                                                                        : " low";
     }
-    return out;
+    return out.substr(1);
 }
 
 TEST(BatteryWarnings, OncePerCrossingWithdrawnOnTheChargerArmedAgainOnlyWellAbove)
 {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"50", "21", "20", "19", "10", "5", "4", "3"}, "- - low - - critical - -"},
-        {{"20", "21", "20", "21", "20"}, "low - - - -"},                // hovering at the threshold
-        {{"4", "3"}, "critical -"},                                      // started below both: one warning
-        {{"12"}, "low"},
-        {{"18", "18+", "19+", "18"}, "low withdraw - -"},               // plugged in briefly: not again
-        {{"18", "18+", "23+", "22", "20"}, "low withdraw - - low"},     // recovered, then down again
-        {{"5", "9+", "6", "5"}, "critical withdraw - critical"},        // 9 is well above critical only
-        {{"80+", "100+", "60"}, "- - -"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"50 21 20 19 6 5 4 3", "- - low - - critical - -"},
+        {"20 21 20 21 20", "low - - - -"},                         // hovering at the threshold
+        {"4 3", "critical -"},                                     // started below both: one warning
+        {"18 18+ 22+ 18", "low withdraw - -"},                     // not well above yet: not again
+        {"18 18+ 23+ 22 20", "low withdraw - - low"},              // recovered, then down again
+        {"5 7+ 5", "critical withdraw -"},
+        {"5 8+ 6 5", "critical withdraw - critical"},              // 8 is well above critical only
+        {"80+ 100+ 60", "- - -"},
     };
     for (const auto& [readings, expected] : cases)
-        EXPECT_EQ(said(readings), expected) << testing::PrintToString(readings);
+        EXPECT_EQ(said(readings), expected) << readings;
 }
 
 TEST(BatteryWarnings, TheSystemsOwnVerdictHoldsOverTheThresholds)
@@ -52,22 +48,20 @@ TEST(BatteryWarnings, TheSystemsOwnVerdictHoldsOverTheThresholds)
     EXPECT_EQ(warnings.update({.percentage = 15, .discharging = true, .reported = WarningLevel::None}), std::nullopt);
     EXPECT_EQ(warnings.update({.percentage = 30, .discharging = true, .reported = WarningLevel::Low}),
               (monitor::WarningChange{monitor::WarningChange::Kind::Show, WarningLevel::Low}));
+
+    monitor::PeripheralWarnings peripherals;
+    EXPECT_TRUE(peripherals.update("pen", {.percentage = 50, .discharging = true, .reported = WarningLevel::Critical}));
 }
 
 TEST(PeripheralWarnings, EachPeripheralOncePerCriticalCrossing)
 {
     monitor::PeripheralWarnings warnings;
-    const auto reading = [](std::int64_t percentage) {
-        return monitor::WarningReading{.percentage = percentage, .discharging = true, .reported = {}};
-    };
-    EXPECT_FALSE(warnings.update("mouse", reading(30)));
-    EXPECT_TRUE(warnings.update("mouse", reading(5)));
-    EXPECT_TRUE(warnings.update("keyboard", reading(2))) << "each on its own";
-    EXPECT_FALSE(warnings.update("mouse", reading(4)));
-    EXPECT_FALSE(warnings.update("mouse", reading(6)));
-    EXPECT_FALSE(warnings.update("mouse", reading(5))) << "hovering";
-    EXPECT_FALSE(warnings.update("mouse", reading(60)));
-    EXPECT_TRUE(warnings.update("mouse", reading(3))) << "recharged, then low again";
+    std::string told;
+    for (const auto& [peripheral, percentage] : {std::pair{"mouse", 6}, {"mouse", 5}, {"keyboard", 2}, {"mouse", 4},
+                                                 {"mouse", 7}, {"mouse", 5}, {"mouse", 8}, {"mouse", 5}})
+        told += warnings.update(peripheral, {.percentage = percentage, .discharging = true, .reported = {}}) ? '!' : '-';
+    // Each on its own; not again while hovering below 8, again once there.
+    EXPECT_EQ(told, "-!!----!");
 }
 
 } // namespace

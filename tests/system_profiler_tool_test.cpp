@@ -1,3 +1,4 @@
+// The profiler stand-in as the monitor runs it, describing machines in folders.
 #include "program_run.h"
 
 #include <gtest/gtest.h>
@@ -11,145 +12,127 @@
 namespace {
 
 // Runs the built tool with `arguments`, describing `root` (the live system when absent).
-ProgramRun runTool(const std::vector<std::string>& arguments, const std::optional<std::string>& root)
+ProgramRun runTool(const std::string& arguments, const std::optional<std::string>& root)
 {
-    if (root)
-        return runProgram(SYSTEM_PROFILER_PATH, arguments, {"BATTERY_MONITOR_ROOT=" + *root});
-    return runProgram("/usr/bin/env", [&] {
-        std::vector<std::string> all = {"-u", "BATTERY_MONITOR_ROOT", SYSTEM_PROFILER_PATH};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        return all;
-    }());
+    return runShell((root ? "BATTERY_MONITOR_ROOT=" + shellWord(*root) : "env -u BATTERY_MONITOR_ROOT") + " "
+                    + shellWord(SYSTEM_PROFILER_PATH) + " " + arguments);
 }
 
-std::string machine(const std::string& name)
+std::string report(std::string text, std::string_view indent, std::initializer_list<std::string_view> lines)
 {
-    return (std::filesystem::path(TEST_FIXTURES_DIR) / "machines" / name).string();
+    for (const auto line : lines)
+        ((text += indent) += line) += '\n';
+    return text + '\n';
 }
 
-struct ExpectedReports {
-    const char* machine;
-    const char* hardware;
-    const char* power;
-};
-
-class SystemProfilerMachineTest : public testing::TestWithParam<ExpectedReports> {};
-
-TEST_P(SystemProfilerMachineTest, HardwareReport)
+std::string hardware(std::initializer_list<std::string_view> lines)
 {
-    const auto run = runTool({"SPHardwareDataType"}, machine(GetParam().machine));
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, GetParam().hardware);
-    EXPECT_EQ(run.err, "");
+    return report("Hardware:\n\n    Hardware Overview:\n\n", "      ", lines);
 }
 
-TEST_P(SystemProfilerMachineTest, PowerReport)
+std::string power(std::initializer_list<std::string_view> lines)
 {
-    const auto run = runTool({"SPPowerDataType"}, machine(GetParam().machine));
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, GetParam().power);
-    EXPECT_EQ(run.err, "");
+    return report("Power:\n\n    Battery Information:\n\n      Health Information:\n", "          ", lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, SystemProfilerMachineTest,
-    testing::Values(
+const std::string noBattery = "Power:\n\n";
+
+TEST(SystemProfilerTool, DescribesEachFixtureMachine)
+{
+    const struct {
+        const char* machine;
+        std::string hardware;
+        std::string power;
+    } cases[] = {
         // The DMI product name is a type code; the version holds the name people know.
-        ExpectedReports{"laptop-charging",
-                        "Hardware:\n\n    Hardware Overview:\n\n"
-                        "      Model Name: ThinkPad X1 Carbon Gen 9\n"
-                        "      Chip: Intel Core i7-1165G7\n"
-                        "      Memory: 16 GB\n\n",
-                        "Power:\n\n    Battery Information:\n\n      Health Information:\n"
-                        "          Cycle Count: 412\n"
-                        "          Condition: Normal\n"
-                        "          Maximum Capacity: 84%\n\n"},
+        {"laptop-charging", hardware({"Model Name: ThinkPad X1 Carbon Gen 9", "Chip: Intel Core i7-1165G7", "Memory: 16 GB"}),
+         power({"Cycle Count: 412", "Condition: Normal", "Maximum Capacity: 84%"})},
         // charge_* only; health Good outweighs the 75 % capacity.
-        ExpectedReports{"laptop-discharging",
-                        "Hardware:\n\n    Hardware Overview:\n\n"
-                        "      Model Name: XPS 13 9310\n"
-                        "      Chip: Intel Core i7-1185G7\n"
-                        "      Memory: 32 GB\n\n",
-                        "Power:\n\n    Battery Information:\n\n      Health Information:\n"
-                        "          Cycle Count: 803\n"
-                        "          Condition: Normal\n"
-                        "          Maximum Capacity: 75%\n\n"},
+        {"laptop-discharging", hardware({"Model Name: XPS 13 9310", "Chip: Intel Core i7-1185G7", "Memory: 32 GB"}),
+         power({"Cycle Count: 803", "Condition: Normal", "Maximum Capacity: 75%"})},
         // BAT1 is shown, not the worn BAT0 nor the mouse that sorts after it.
-        ExpectedReports{"two-batteries",
-                        "Hardware:\n\n    Hardware Overview:\n\n"
-                        "      Model Name: ThinkPad T480\n"
-                        "      Chip: Intel Core i5-8350U\n"
-                        "      Memory: 8 GB\n\n",
-                        "Power:\n\n    Battery Information:\n\n      Health Information:\n"
-                        "          Cycle Count: 96\n"
-                        "          Condition: Normal\n"
-                        "          Maximum Capacity: 94%\n\n"},
-        ExpectedReports{"desktop",
-                        "Hardware:\n\n    Hardware Overview:\n\n"
-                        "      Model Name: Precision T3600\n"
-                        "      Chip: Intel Xeon E5-2680 0\n"
-                        "      Memory: 16 GB\n\n",
-                        "Power:\n\n"},
-        ExpectedReports{"arm-dead-battery",
-                        "Hardware:\n\n    Hardware Overview:\n\n"
-                        "      Model Name: Pine64 PinePhone (1.2)\n"
-                        "      Chip: Allwinner sun50i-a64\n"
-                        "      Memory: 2 GB\n\n",
-                        "Power:\n\n    Battery Information:\n\n      Health Information:\n"
-                        "          Condition: Replace Now\n"
-                        "          Maximum Capacity: 50%\n\n"},
+        {"two-batteries", hardware({"Model Name: ThinkPad T480", "Chip: Intel Core i5-8350U", "Memory: 8 GB"}),
+         power({"Cycle Count: 96", "Condition: Normal", "Maximum Capacity: 94%"})},
+        {"desktop", hardware({"Model Name: Precision T3600", "Chip: Intel Xeon E5-2680 0", "Memory: 16 GB"}), noBattery},
+        {"arm-dead-battery", hardware({"Model Name: Pine64 PinePhone (1.2)", "Chip: Allwinner sun50i-a64", "Memory: 2 GB"}),
+         power({"Condition: Replace Now", "Maximum Capacity: 50%"})},
         // Nothing readable: a plain name for the machine, no other invented values.
-        ExpectedReports{"garbled",
-                        "Hardware:\n\n    Hardware Overview:\n\n      Model Name: Computer\n\n",
-                        "Power:\n\n    Battery Information:\n\n      Health Information:\n\n"},
-        ExpectedReports{"empty", "Hardware:\n\n    Hardware Overview:\n\n      Model Name: Computer\n\n", "Power:\n\n"}),
-    [](const auto& info) {
-        std::string name = info.param.machine;
-        std::erase(name, '-');
-        return name;
-    });
+        {"garbled", hardware({"Model Name: Computer"}), power({})},
+        {"empty", hardware({"Model Name: Computer"}), noBattery},
+    };
+    for (const auto& [machine, hardwareReport, powerReport] : cases) {
+        SCOPED_TRACE(machine);
+        const std::string root = std::string(TEST_FIXTURES_DIR) + "/machines/" + machine;
+        for (const auto& [dataType, expected] : {std::pair{"SPHardwareDataType", hardwareReport}, {"SPPowerDataType", powerReport}}) {
+            const auto run = runTool(dataType, root);
+            EXPECT_EQ(run.exitStatus, 0);
+            EXPECT_EQ(run.out, expected);
+            EXPECT_EQ(run.err, "");
+        }
+    }
+}
 
-TEST(SystemProfilerModelTest, WithoutAProductNameTheBoardOrTheKindOfComputer)
+TEST(SystemProfilerTool, NamesTheKindOfComputerWithoutAProductAndJudgesTheBatteryByItsCapacity)
 {
     using Files = std::vector<std::pair<std::string, std::string>>;
-    const std::vector<std::pair<Files, std::string>> cases = {
-        {{{"sys/class/dmi/id/product_name", "Default string"}, {"sys/class/dmi/id/board_name", "B450 TOMAHAWK"}},
-         "B450 TOMAHAWK"},
-        {{{"etc/machine-info", "CHASSIS=vm\n"}, {"sys/class/dmi/id/chassis_type", "9"}}, "Macchina virtuale"},
-        {{{"etc/machine-info", "CHASSIS=spaceship\n"}, {"sys/class/dmi/id/chassis_type", "10"}}, "Computer portatile"},
-        {{{"sys/class/dmi/id/chassis_type", "3"}}, "Computer desktop"},
-        {{{"sys/class/dmi/id/chassis_type", "2"}}, "Computer"},
+    const auto battery = [](const char* full, Files more = {}) {
+        more.insert(more.end(), {{"sys/class/power_supply/BAT0/type", "Battery\n"},
+                                 {"sys/class/power_supply/BAT0/energy_full", full},
+                                 {"sys/class/power_supply/BAT0/energy_full_design", "100\n"}});
+        return more;
     };
-    for (const auto& [files, model] : cases) {
-        const auto root = std::filesystem::path(testing::TempDir()) / "model-fallback";
+    struct Case {
+        Files files;
+        const char* dataType;
+        std::string out;
+    };
+    std::vector<Case> cases = {
+        {{{"sys/class/dmi/id/product_name", "Default string"}, {"sys/class/dmi/id/board_name", "B450 TOMAHAWK"}},
+         "SPHardwareDataType", hardware({"Model Name: B450 TOMAHAWK"})},
+        // The owner's word outweighs the firmware's; a word we do not know does not.
+        {{{"etc/machine-info", "CHASSIS=vm\n"}, {"sys/class/dmi/id/chassis_type", "9"}}, "SPHardwareDataType",
+         hardware({"Model Name: Macchina virtuale"})},
+        {{{"etc/machine-info", "CHASSIS=spaceship\n"}, {"sys/class/dmi/id/chassis_type", "10"}}, "SPHardwareDataType",
+         hardware({"Model Name: Computer portatile"})},
+        {{{"sys/class/dmi/id/chassis_type", "3"}}, "SPHardwareDataType", hardware({"Model Name: Computer desktop"})},
+        {{{"sys/class/dmi/id/chassis_type", "2"}}, "SPHardwareDataType", hardware({"Model Name: Computer"})},
+        // Without a health reading, 80 % of the design capacity is still normal; zero cycles are a count.
+        {battery("80\n", {{"sys/class/power_supply/BAT0/cycle_count", "0\n"}}), "SPPowerDataType",
+         power({"Cycle Count: 0", "Condition: Normal", "Maximum Capacity: 80%"})},
+        {battery("79\n"), "SPPowerDataType", power({"Condition: Service Recommended", "Maximum Capacity: 79%"})},
+    };
+    for (const auto& [chassis, name] : {std::pair{"laptop", "Computer portatile"}, {"convertible", "Computer portatile"},
+                                        {"desktop", "Computer desktop"}, {"server", "Server"}, {"tablet", "Tablet"},
+                                        {"handset", "Telefono"}, {"watch", "Orologio"},
+                                        {"embedded", "Dispositivo integrato"}, {"vm", "Macchina virtuale"}})
+        cases.push_back({{{"etc/machine-info", "CHASSIS=" + std::string(chassis) + "\n"}}, "SPHardwareDataType",
+                         hardware({"Model Name: " + std::string(name)})});
+    for (const auto& [files, dataType, out] : cases) {
+        SCOPED_TRACE(testing::PrintToString(files));
+        const auto root = std::filesystem::path(testing::TempDir()) / ("machine-" + std::to_string(getpid()));
         for (const auto& [path, contents] : files) {
             std::filesystem::create_directories((root / path).parent_path());
             std::ofstream(root / path) << contents;
         }
-        const auto run = runTool({"SPHardwareDataType"}, root.string());
-        EXPECT_NE(run.out.find("      Model Name: " + model + "\n"), std::string::npos) << run.out;
+        EXPECT_EQ(runTool(dataType, root.string()).out, out);
         std::filesystem::remove_all(root);
     }
 }
 
-TEST(SystemProfilerUsageTest, WrongArgumentsExitWithStatusTwo)
+TEST(SystemProfilerTool, WrongArgumentsExitWithStatusTwoAndNoRootMeansTheLiveSystem)
 {
-    const std::vector<std::vector<std::string>> wrongCalls = {
-        {}, {"SPHardwareDataType", "SPPowerDataType"}, {"SPDisplaysDataType"}, {"sphardwaredatatype"}, {""}};
-    for (const auto& arguments : wrongCalls) {
-        const auto run = runTool(arguments, machine("laptop-charging"));
-        EXPECT_EQ(run.exitStatus, 2) << testing::PrintToString(arguments);
+    for (const char* arguments : {"", "SPHardwareDataType SPPowerDataType", "SPDisplaysDataType", "sphardwaredatatype", "''"}) {
+        SCOPED_TRACE(arguments);
+        const auto run = runTool(arguments, std::string(TEST_FIXTURES_DIR) + "/machines/laptop-charging");
+        EXPECT_EQ(run.exitStatus, 2);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("usage"), std::string::npos);
     }
-}
-
-TEST(SystemProfilerUsageTest, DescribesTheLiveSystemByDefault)
-{
     for (const char* dataType : {"SPHardwareDataType", "SPPowerDataType"}) {
-        const auto run = runTool({dataType}, std::nullopt);
-        EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_TRUE(run.out.starts_with(std::string(dataType) == "SPPowerDataType" ? "Power:\n" : "Hardware:\n"));
+        const auto live = runTool(dataType, std::nullopt);
+        EXPECT_EQ(live.exitStatus, 0);
+        EXPECT_EQ(live.out, runTool(dataType, "/").out) << dataType;
+        EXPECT_EQ(runTool(dataType, "").out, live.out) << "an empty root is no root";
     }
 }
 
