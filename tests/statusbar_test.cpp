@@ -202,8 +202,8 @@ TEST_F(Tray, LowBatteryNotificationsFollowTheMonitorWithTheirUrgency)
         {15, false, "Batteria", {}, {}, {"show battery: Batteria scarica | Resta il 15%. Collega l'alimentatore. (urgency 1)"}},
         {5, false, "Batteria", 600, {},
          {"show battery: Batteria quasi esaurita | Resta il 5% (circa 10 min). Collega l'alimentatore. (urgency 2)"}},
-        {5, true, "Batteria", {}, {}, {"withdraw battery"}},
-        {3, false, "Alimentatore", {}, {}, {}}, // on mains without charging the battery is not running down
+        {50, true, "Batteria", {}, {}, {"withdraw battery"}}, // and risen far enough to warn again
+        {3, false, "Alimentatore", {}, {}, {}},               // on mains without charging it is not running down
         {3, false, "Alimentatore", {}, {{"MX", "mouse", 4, {}}, {"Rack", "ups", 2, {}}, {"Pad", "keyboard", 6, {}}},
          {"show peripheral Mouse MX: Mouse MX: batteria al 4% | Ricaricalo presto. (urgency 1)"}},
     };
