@@ -67,7 +67,7 @@ TEST(Keyboard, TabWalksTheButtonsRoundEnterPressesAndTheRingShowsUntilTheMouseIs
             return label;
         });
     };
-    HostingWidget widget([&](ColorScheme) { return HStack(10, {button("a"), button("b")}); });
+    HostingWidget widget([&](ColorScheme) { return HStack(10, {button("a"), button("b"), button("c")}); });
     widget.resize(200, 40);
     // Sends the key, and returns which button shows the focus ring after the next render.
     const auto key = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -82,7 +82,9 @@ TEST(Keyboard, TabWalksTheButtonsRoundEnterPressesAndTheRingShowsUntilTheMouseIs
     EXPECT_EQ(ran, "") << "on no button yet";
     EXPECT_EQ(key(Qt::Key_Tab), "a");
     EXPECT_EQ(key(Qt::Key_Tab), "b");
+    EXPECT_EQ(key(Qt::Key_Tab), "c");
     EXPECT_EQ(key(Qt::Key_Tab), "a") << "round to the first";
+    EXPECT_EQ(key(Qt::Key_Backtab, Qt::ShiftModifier), "c") << "and back round to the last";
     EXPECT_EQ(key(Qt::Key_Backtab, Qt::ShiftModifier), "b");
     key(Qt::Key_Return);
     key(Qt::Key_Space);
