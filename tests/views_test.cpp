@@ -18,6 +18,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <map>
 #include <numbers>
 
 namespace {
@@ -291,6 +292,7 @@ QRect inkBounds(const QImage& image, const QRect& within)
 TEST(SystemSymbol, EachNameInksItsBoxWhereSaidInTheGivenColour)
 {
     const QColor colour(200, 40, 90);
+    std::map<std::string_view, std::ptrdiff_t> inked;
     for (const std::string_view name : {"battery.100.bolt", "battery.100", "battery.75", "battery.50", "battery.25", "battery.0",
                                         "bolt.fill", "powerplug.fill", "heart.text.square.fill", "arrow.triangle.2.circlepath",
                                         "checkmark.shield.fill", "power", "arrow.clockwise"}) {
@@ -313,6 +315,7 @@ TEST(SystemSymbol, EachNameInksItsBoxWhereSaidInTheGivenColour)
         EXPECT_NEAR(ink.bottom() + 1, said.bottom(), 1.5);
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
         EXPECT_NE(std::find(pixels, pixels + 64 * 64, colour.rgba()), pixels + 64 * 64) << "solid in the colour somewhere";
+        inked[name] = std::count_if(pixels, pixels + 64 * 64, [](QRgb pixel) { return qAlpha(pixel) > 128; });
         if (name.starts_with("battery.") && !name.ends_with("bolt")) {
             // Lying down, the terminal on the right: a thin column there, a full one on the left.
             const auto column = [&](int x) { return inkBounds(image, QRect(x, 0, 1, 64)).height(); };
@@ -320,6 +323,11 @@ TEST(SystemSymbol, EachNameInksItsBoxWhereSaidInTheGivenColour)
             EXPECT_LT(column(ink.right() - 1), column(ink.left() + 1) / 2);
         }
     }
+    // The fuller the battery, the more of it is inked.
+    EXPECT_LT(inked["battery.0"], inked["battery.25"]);
+    EXPECT_LT(inked["battery.25"], inked["battery.50"]);
+    EXPECT_LT(inked["battery.50"], inked["battery.75"]);
+    EXPECT_LT(inked["battery.75"], inked["battery.100"]);
     EXPECT_FALSE(views::systemSymbol("battery.110"));
     EXPECT_FALSE(views::systemSymbol(""));
 }
