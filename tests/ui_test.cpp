@@ -204,7 +204,7 @@ TEST(Shapes, ACircleIsInscribedStartsAtThreeOClockAndIsStrokedAcrossItsOutline)
         SCOPED_TRACE(degrees);
         for (double radius : {40.5, 43.0, 45.5})
             EXPECT_GT(alphaAt(image, onCircle({50, 50}, radius, degrees)), 200) << radius;
-        for (double radius : {36.0, 49.5})
+        for (double radius : {36.0, 49.0})
             EXPECT_EQ(alphaAt(image, onCircle({50, 50}, radius, degrees)), 0) << radius;
     }
     // A trim that starts where it ends, or after, draws nothing.
@@ -313,26 +313,6 @@ TEST(TimingCurve, NamedCurvesAreCsssExactAtTheEndsAndTheSlopeIsTheDerivative)
     EXPECT_NEAR(TimingCurve(0, 0, 1, 1).slope(0), 1, 1e-5);
     EXPECT_NEAR(TimingCurve::easeOut().slope(0), 1 / 0.58, 1e-5);
     EXPECT_NEAR(TimingCurve(0.42, 0, 1, 1).slope(1), 1 / 0.58, 1e-5);
-}
-
-TEST(Spring, ClosedFormsSolveTheEquationOfMotionInEveryRegime)
-{
-    const SpringState initial{1, -2};
-    for (const double fraction : {0.0, 0.3, 0.8, 1.0, 1 - 1e-9}) {
-        SCOPED_TRACE(fraction);
-        const Spring spring(0.8, fraction);
-        const double stiffness = std::pow(2 * std::numbers::pi / 0.8, 2), damping = 4 * std::numbers::pi * fraction / 0.8;
-        EXPECT_NEAR(spring.state(initial, 0).displacement, 1, 1e-12);
-        EXPECT_NEAR(spring.state(initial, 0).velocity, -2, 1e-12);
-        const double h = 1e-5;
-        for (const double t : {0.05, 0.3, 1.0, 2.5}) {
-            const SpringState before = spring.state(initial, t - h), now = spring.state(initial, t), after = spring.state(initial, t + h);
-            EXPECT_NEAR((after.displacement - before.displacement) / (2 * h), now.velocity, 1e-6) << t;
-            const double acceleration = -stiffness * now.displacement - damping * now.velocity;
-            EXPECT_NEAR((after.velocity - before.velocity) / (2 * h), acceleration, 1e-4) << t;
-        }
-        EXPECT_TRUE(std::isfinite(spring.state(initial, 1e4).displacement));
-    }
 }
 
 TEST(AnimatedValue, RetargetingKeepsPositionAndVelocity)
