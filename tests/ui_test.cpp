@@ -151,7 +151,8 @@ TEST(Changes, OnlyViewsThatDrawDifferentlyArePaintedAgain)
     QRectF changed = update();
     EXPECT_TRUE(changed.contains(text(0)));
     EXPECT_FALSE(changed.intersects(text(1)));
-    EXPECT_LE(changed.top(), text(0).top() - 16 - 8 - 4) << "the shadow, blurred by 8 and moved by 4, spreads the change past the text's ink";
+    // Past the text's ink (16 beyond its frame), blurred by 8 and moved by 4.
+    EXPECT_LE(changed.top(), text(0).top() - 16 - 8 - 4) << "the shadow spreads the change";
 
     ink = Color::red();
     changed = update();
@@ -162,9 +163,10 @@ TEST(Changes, OnlyViewsThatDrawDifferentlyArePaintedAgain)
     EXPECT_TRUE(update().contains(QRectF(40, 40, 220, 60))) << "the shadow's own look: all of it";
 
     // A view that moves is painted where it was and where it is.
-    ViewHost moving([&](ColorScheme) { return View(Text("x")).padding(edges::leading, shadow * 100); });
+    double inset = 10;
+    ViewHost moving([&](ColorScheme) { return View(Text("x")).padding(edges::leading, inset); });
     moving.update({300, 40}, ColorScheme::Light, 0);
-    shadow = 0.8;
+    inset = 80;
     moving.update({300, 40}, ColorScheme::Light, 0);
     EXPECT_LT(moving.changedBounds().left(), 140);
     EXPECT_GT(moving.changedBounds().right(), 190);
