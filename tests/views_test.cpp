@@ -161,19 +161,12 @@ TEST_F(Panel, NamesShrinkThenAreCutOnScreenButAreReadWholeInLayoutOrderWithTheRi
         read.emplace_back(element.traits.role, element.traits.name);
     using enum AccessibleRole;
     const std::vector<std::pair<AccessibleRole, std::string>> expected{
-        {StaticText, "MacBook Pro (16-inch, Nov 2023) Space Black Edition"},
-        {StaticText, "Apple Silicon"},
-        {StaticText, monitor->memorySize()},
-        {StaticText, "The Workshop Laptop of Somebody With A Very Long Name Indeed"},
-        {ProgressBar, "Carica della batteria"},
-        {StaticText, "Batteria"},
-        {StaticText, "Alimentazione da batteria.\nNessun alimentatore collegato."},
-        {StaticText, "Alimentazione: Batteria"},
-        {StaticText, "Capacità Massima: 84%"},
-        {StaticText, "Cicli di Ricarica: 412"},
-        {StaticText, "Stato Salute: Normale"},
-        {Button, "Esci"},
-        {Button, "Aggiorna"},
+        {StaticText, "MacBook Pro (16-inch, Nov 2023) Space Black Edition"}, {StaticText, "Apple Silicon"},
+        {StaticText, monitor->memorySize()}, {StaticText, "The Workshop Laptop of Somebody With A Very Long Name Indeed"},
+        {ProgressBar, "Carica della batteria"}, {StaticText, "Batteria"},
+        {StaticText, "Alimentazione da batteria.\nNessun alimentatore collegato."}, {StaticText, "Alimentazione: Batteria"},
+        {StaticText, "Capacità Massima: 84%"}, {StaticText, "Cicli di Ricarica: 412"}, {StaticText, "Stato Salute: Normale"},
+        {Button, "Esci"}, {Button, "Aggiorna"},
     };
     EXPECT_EQ(read, expected);
     EXPECT_EQ(elements[4].traits.value, 84);
