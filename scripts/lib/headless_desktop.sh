@@ -112,6 +112,36 @@ click_window() {
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 }
 
+# A person's left click at $1 $2 and Escape, on the X server; desktops with input of their own
+# define these again. Half a second after the last: closer, clicks are a double click to a bar.
+click() { sleep 0.5 && xdotool mousemove "$1" "$2" click 1; }
+press_escape() { xdotool key Escape; }
+
+# With the panel open from a click on the item: a second click, Escape, and a click at each of
+# "$2..." ("X Y what") close it, and the item opens it again between them, `$1` holding then
+# (panel_open, or a stricter check). The scene defines click_item, panel_open and panel_closed,
+# and may define scene_state to say more when one fails.
+scene_state() { :; }
+closes_every_way() {
+    local opened=$1 way x y what
+    shift
+    click_item
+    eventually 5 panel_closed || fail "a second click did not close the panel$(scene_state)"
+    for way in Escape "$@"; do
+        click_item
+        eventually 5 "$opened" || fail "a click did not open the panel again ($opened), before $way$(scene_state)"
+        if [ "$way" = Escape ]; then
+            press_escape
+            what=Escape
+        else
+            read -r x y what <<<"$way"
+            click "$x" "$y"
+            what="a click on $what"
+        fi
+        eventually 5 panel_closed || fail "$what did not close the panel$(scene_state)"
+    done
+}
+
 # A bus of our own, its address in `bus_address`.
 start_private_bus() {
     local config bus_pid
