@@ -140,6 +140,8 @@ TEST(ChildProcessLimits, ARunEndsWithTheChildOrIsCutShortAtALimitWhateverHoldsIt
         {profiler("closes-output"), {}, shortLived, 300ms, false, "early\n"},
         {profiler("leaves-writer"), {pidFile}, shortLived, 300ms, false, ""}, // child gone, output still open
         {"/usr/bin/yes", {}, {.outputLimit = 64 * 1024}, 0ms, false, nullptr},
+        {profiler("print-arguments"), {"abc"}, {.outputLimit = 6}, 0ms, true, "[abc]\n"}, // the limit exactly
+        {profiler("print-arguments"), {"abc"}, {.outputLimit = 5}, 0ms, false, nullptr},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.path);
