@@ -469,13 +469,12 @@ struct PrivateBus {
 
     explicit PrivateBus(const char* variable)
     {
-        QFile config(directory.filePath(QStringLiteral("bus.conf")));
-        config.open(QIODevice::WriteOnly);
-        config.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-        config.close();
-        daemon.start(QStringLiteral("dbus-daemon"), {"--nofork", "--print-address", "--config-file=" + config.fileName()});
+        const QString config = directory.filePath(QStringLiteral("bus.conf"));
+        if (QFile file(config); file.open(QIODevice::WriteOnly)) // closed, so written, before the daemon reads it
+            file.write("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+                       "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
+        daemon.start(QStringLiteral("dbus-daemon"), {"--nofork", "--print-address", "--config-file=" + config});
         // Never the desktop's own bus, should the daemon not start.
         qputenv(variable, daemon.waitForReadyRead(5000) ? daemon.readLine().trimmed() : QByteArray("unix:path=/nonexistent"));
     }

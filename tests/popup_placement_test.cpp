@@ -19,7 +19,6 @@ const QSize panel(320, 480);
 
 TEST(PopupPlacement, OnThePreferredSideWhereItFitsElseTheOtherAlwaysWholeOnTheScreen)
 {
-    const QRect square(0, 0, 100, 100);
     const struct {
         const char* what;
         QRect anchor, area;
@@ -37,8 +36,8 @@ TEST(PopupPlacement, OnThePreferredSideWhereItFitsElseTheOtherAlwaysWholeOnTheSc
         {"a screen too short: the top stays visible", {600, 200, 22, 24}, {0, 0, 1280, 400}, panel, RectEdge::MinY,
          {451, 0, 320, 480}},
         // Room on neither side: the preferred side, pushed back onto the screen (both axes share the rule).
-        {"neither side, below", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MinY, {15, 40, 60, 60}},
-        {"neither side, above", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MaxY, {15, 0, 60, 60}},
+        {"neither side, below", {40, 40, 10, 10}, {0, 0, 100, 100}, {60, 60}, RectEdge::MinY, {15, 40, 60, 60}},
+        {"neither side, above", {40, 40, 10, 10}, {0, 0, 100, 100}, {60, 60}, RectEdge::MaxY, {15, 0, 60, 60}},
         // No place for the item: at the far end of the bar.
         {"under a top bar", PopupWindow::barEnd(screen, {0, 30, 1280, 770}), {0, 30, 1280, 770}, panel, RectEdge::MinY,
          {960, 30, 320, 480}},
