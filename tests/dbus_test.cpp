@@ -49,7 +49,6 @@ QVariantMap display(const QVariantMap& extra)
 
 TEST(DescribeUPower, TheDisplayDeviceMapsLevelChargingSourceAndTimesLeavingOutWhatIsUnknownOrAbsurd)
 {
-    const qint64 day = 24 * 3600;
     const struct {
         QVariantMap display, daemon;
         PowerSourceDescription expected;
@@ -65,7 +64,7 @@ TEST(DescribeUPower, TheDisplayDeviceMapsLevelChargingSourceAndTimesLeavingOutWh
         {display({{"Percentage", 40u}}), {}, {{"Current Capacity", std::int64_t(40)}}},
         // Unknown: NaN, infinite, negative and mistyped values, state 0, times of zero, past a week or negative.
         {display({{"Percentage", qQNaN()}, {"State", 0u}, {"TimeToEmpty", qint64(0)}}), {{"OnBattery", 1}}, {}},
-        {display({{"Percentage", -1.0}, {"State", "charging"}, {"TimeToFull", 8 * day}}), {}, {}},
+        {display({{"Percentage", -1.0}, {"State", "charging"}, {"TimeToFull", qint64(8 * 24 * 3600)}}), {}, {}},
         {display({{"Percentage", qInf()}, {"State", 1.5}, {"TimeToEmpty", qint64(-5)}}), {}, {}},
         {display({{"Percentage", "50"}, {"State", 99u}, {"TimeToFull", "60"}}), {}, {}},
         // The daemon's own warning level, where it judges one.
