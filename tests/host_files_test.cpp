@@ -88,27 +88,25 @@ TEST(PowerSupplyAmounts, NeverPairEnergyWithChargeAndRoundToNearestWithinZeroToH
 
 TEST(ReadPowerSources, FixtureMachines)
 {
-    // 34.6 of 48.1 Wh at 21.3 W, charging stops at 80 %: 3.85 Wh to go, 11 minutes.
-    EXPECT_EQ(platform::readPowerSources(machine("laptop-charging")),
-              PowerSourceSnapshot{battery(72, true, "AC Power", {{"Time to Full", std::int64_t{649}}})});
-    // 1.13 Ah at 0.61 A.
-    EXPECT_EQ(platform::readPowerSources(machine("laptop-discharging")),
-              PowerSourceSnapshot{battery(38, false, "Battery Power", {{"Time to Empty", std::int64_t{6639}}})});
-    // 55 % of 17.0 Wh and 81 % of 22.1 Wh: 70 % of both, not the last one's 81 %; 27.25 Wh at 8.1 W.
     const PowerSourceDescription mouse = {{"Type", "DeviceBattery"s}, {"Kind", "mouse"s}, {"Name", "Wireless Mouse"s},
                                           {"Current Capacity", std::int64_t{12}}, {"Is Charging", false},
                                           {"Power Source State", "Battery Power"s}};
-    EXPECT_EQ(platform::readPowerSources(machine("two-batteries")),
-              (PowerSourceSnapshot{battery(70, false, "Battery Power", {{"Time to Empty", std::int64_t{12111}}}), mouse}));
-    EXPECT_EQ(platform::readPowerSources(machine("desktop")),
-              PowerSourceSnapshot{battery(100, false, "AC Power", {{"Type", "UPS"s}, {"Kind", "ups"s}, {"Name", "Back-UPS 700"s}})});
-    // No adapter: the battery's own status says what feeds the machine.
-    EXPECT_EQ(platform::readPowerSources(machine("arm-dead-battery")), PowerSourceSnapshot{battery(100, false, "AC Power")});
-    // No status and no adapter: nothing says whether it charges or what feeds the machine.
-    EXPECT_EQ(platform::readPowerSources(machine("garbled")),
-              (PowerSourceSnapshot{{{"Type", "InternalBattery"s}, {"Kind", "battery"s}, {"Current Capacity", std::int64_t{25}}}}));
-    EXPECT_TRUE(platform::readPowerSources(machine("empty")).empty());
-    EXPECT_TRUE(platform::readPowerSources(machine("no-such-machine")).empty());
+    const std::pair<const char*, PowerSourceSnapshot> cases[] = {
+        // 34.6 of 48.1 Wh at 21.3 W, charging stops at 80 %: 3.85 Wh to go, 11 minutes.
+        {"laptop-charging", {battery(72, true, "AC Power", {{"Time to Full", std::int64_t{649}}})}},
+        // 1.13 Ah at 0.61 A.
+        {"laptop-discharging", {battery(38, false, "Battery Power", {{"Time to Empty", std::int64_t{6639}}})}},
+        // 55 % of 17.0 Wh and 81 % of 22.1 Wh: 70 % of both, not the last one's 81 %; 27.25 Wh at 8.1 W.
+        {"two-batteries", {battery(70, false, "Battery Power", {{"Time to Empty", std::int64_t{12111}}}), mouse}},
+        {"desktop", {battery(100, false, "AC Power", {{"Type", "UPS"s}, {"Kind", "ups"s}, {"Name", "Back-UPS 700"s}})}},
+        // No adapter: the battery's own status says what feeds the machine.
+        {"arm-dead-battery", {battery(100, false, "AC Power")}},
+        // No status and no adapter: nothing says whether it charges or what feeds the machine.
+        {"garbled", {{{"Type", "InternalBattery"s}, {"Kind", "battery"s}, {"Current Capacity", std::int64_t{25}}}}},
+        {"empty", {}}, {"no-such-machine", {}},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(platform::readPowerSources(machine(name)), expected) << name;
 }
 
 TEST(ReadPowerSources, BatteriesAsOneWeighedByFullCapacityTheirTimeFromARealRateAndAnyAdapterOnlineFeeds)
@@ -183,10 +181,8 @@ TEST(ComputerName, MachineInfoIsReadByShellRulesElseHostnameAnswers)
         {R"(PRETTY_HOSTNAME="keeps \n and \t")", R"(keeps \n and \t)"},
         {R"(PRETTY_HOSTNAME='single \ "literal"')", R"(single \ "literal")"},
         {"PRETTY_HOSTNAME=plain\\ words\\\"  \n", "plain words\""},
-        {R"(PRETTY_HOSTNAME="Lab"' 'Box)", "Lab Box"},
-        {"PRETTY_HOSTNAME=it's \"fine\"\n", "it's \"fine\""},
-        {"PRETTY_HOSTNAME=one\\\ntwo\n", "onetwo"},
-        {"PRETTY_HOSTNAME=\"one\\\ntwo\"\n", "onetwo"},
+        {R"(PRETTY_HOSTNAME="Lab"' 'Box)", "Lab Box"}, {"PRETTY_HOSTNAME=it's \"fine\"\n", "it's \"fine\""},
+        {"PRETTY_HOSTNAME=one\\\ntwo\n", "onetwo"}, {"PRETTY_HOSTNAME=\"one\\\ntwo\"\n", "onetwo"},
         {"PRETTY_HOSTNAME=\"open to the end", "open to the end"},
         {"  PRETTY_HOSTNAME =   spaced  out  \n", "spaced  out"},
         {"PRETTY_HOSTNAME=Windows line\r\nCHASSIS=desktop\r\n", "Windows line"},
@@ -197,11 +193,9 @@ TEST(ComputerName, MachineInfoIsReadByShellRulesElseHostnameAnswers)
         {"; note = \"unterminated\nPRETTY_HOSTNAME=real\n", "real"},
         {"# comment ending in a backslash \\\nPRETTY_HOSTNAME=after\n", "after"},
         {"PRETTY_HOSTNAME\nPRETTY_HOSTNAME=after a bare key\n", "after a bare key"},
-        {"PRETTY_HOSTNAME=first\nPRETTY_HOSTNAME=\n", "fallback-name"},
-        {"PRETTY_HOSTNAME=\"\"\n", "fallback-name"},
+        {"PRETTY_HOSTNAME=first\nPRETTY_HOSTNAME=\n", "fallback-name"}, {"PRETTY_HOSTNAME=\"\"\n", "fallback-name"},
         {"MY_PRETTY_HOSTNAME=other key\nPRETTY_HOSTNAME_2=another\n", "fallback-name"},
-        {"PRETTY_HOSTNAME=bad \xff\xfe bytes\n", "fallback-name"},
-        {"PRETTY_HOSTNAME=\"bell\a\"\n", "fallback-name"},
+        {"PRETTY_HOSTNAME=bad \xff\xfe bytes\n", "fallback-name"}, {"PRETTY_HOSTNAME=\"bell\a\"\n", "fallback-name"},
         {"PRETTY_HOSTNAME=seen\n\0PRETTY_HOSTNAME=past a NUL\n"sv, "seen"},
     };
     for (const auto& [contents, expected] : cases) {

@@ -19,7 +19,6 @@ const QSize panel(320, 480);
 
 TEST(PopupPlacement, OnThePreferredSideWhereItFitsElseTheOtherAlwaysWholeOnTheScreen)
 {
-    const QRect square(0, 0, 100, 100);
     const struct {
         const char* what;
         QRect anchor, area;
@@ -36,11 +35,9 @@ TEST(PopupPlacement, OnThePreferredSideWhereItFitsElseTheOtherAlwaysWholeOnTheSc
         {"on a second screen", {1285, 0, 22, 24}, {1280, 0, 1920, 1080}, panel, RectEdge::MinY, {1280, 24, 320, 480}},
         {"a screen too short: the top stays visible", {600, 200, 22, 24}, {0, 0, 1280, 400}, panel, RectEdge::MinY,
          {451, 0, 320, 480}},
-        // Room on neither side: the preferred side, pushed back onto the screen.
-        {"neither side, below", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MinY, {15, 40, 60, 60}},
-        {"neither side, above", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MaxY, {15, 0, 60, 60}},
-        {"neither side, right", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MaxX, {40, 15, 60, 60}},
-        {"neither side, left", {40, 40, 10, 10}, square, {60, 60}, RectEdge::MinX, {0, 15, 60, 60}},
+        // Room on neither side: the preferred side, pushed back onto the screen (both axes share the rule).
+        {"neither side, below", {40, 40, 10, 10}, {0, 0, 100, 100}, {60, 60}, RectEdge::MinY, {15, 40, 60, 60}},
+        {"neither side, above", {40, 40, 10, 10}, {0, 0, 100, 100}, {60, 60}, RectEdge::MaxY, {15, 0, 60, 60}},
         // No place for the item: at the far end of the bar.
         {"under a top bar", PopupWindow::barEnd(screen, {0, 30, 1280, 770}), {0, 30, 1280, 770}, panel, RectEdge::MinY,
          {960, 30, 320, 480}},
