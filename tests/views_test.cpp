@@ -64,17 +64,11 @@ double hueOff(const QColor& color, double degrees)
 
 constexpr double red = 355, amber = 36, green = 136, teal = 166;
 
-class Panel : public ::testing::Test {
-protected:
-    ViewHost::Body body()
-    {
-        return [this](ColorScheme scheme) { return views::BatteryPopupView(*monitor, scheme, [] {}, [] {}); };
-    }
-
+struct Panel : ::testing::Test {
     LaidOut tree()
     {
-        ViewHost host(body());
-        draw(host, size, 0);
+        ViewHost host(body);
+        host.update(size, ColorScheme::Light, 0);
         return host.laidOut();
     }
 
@@ -88,6 +82,9 @@ protected:
         .mainQueue = std::make_shared<platform::PlainMainQueue>(),
         .profilerPath = "/nonexistent/system_profiler",
     });
+    const ViewHost::Body body = [this](ColorScheme scheme) {
+        return views::BatteryPopupView(*monitor, scheme, [] {}, [] {});
+    };
 };
 
 TEST_F(Panel, SectionsAndButtonsKeepTheirPlacesAndTheMainCardStandsOutInBothAppearances)
@@ -116,7 +113,7 @@ TEST_F(Panel, SectionsAndButtonsKeepTheirPlacesAndTheMainCardStandsOutInBothAppe
     // The ground is the window's, not the view's: lay the card's gray wash over one.
     const QPointF clear(blocks[1].frame.right() - 6, blocks[1].frame.center().y());
     const auto over = [&](ColorScheme scheme, int ground) {
-        ViewHost host(body());
+        ViewHost host(body);
         const QColor wash = at(draw(host, size, 0, scheme), clear);
         return wash.lightness() * wash.alphaF() + ground * (1 - wash.alphaF());
     };
@@ -209,7 +206,7 @@ TEST(Ring, ArcColourFollowsTheLevelBandsAndRunsClockwiseAsFarAsTheLevel)
 TEST_F(Panel, ArcSpringsOnLevelChangesRecoloursAtOnceAndTheBoltPulsesWhileCharging)
 {
     monitor->setPercentage(60);
-    ViewHost host(body());
+    ViewHost host(body);
     draw(host, size, 0);
     EXPECT_FALSE(host.isAnimating(0));
     const QPointF centre = findAll(host.laidOut(), "CircularProgressRing").front()->frame.center();
