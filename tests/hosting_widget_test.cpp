@@ -5,7 +5,6 @@
 #include "ui/hosting_widget.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
-#include "ui/view_state.h"
 
 #include <gtest/gtest.h>
 

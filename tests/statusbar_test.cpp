@@ -55,8 +55,7 @@ TEST(StatusToolTip, SaysTheTimeAsPeopleDoThenEachPeripheral)
         << "no time to empty while charging, and no line without a level";
 }
 
-class Tray : public ::testing::Test {
-protected:
+struct Tray : ::testing::Test {
     Tray()
     {
         popover->onShow = [this] { popover->log.back() += " after " + std::to_string(powerSources->reads) + " refreshes"; };

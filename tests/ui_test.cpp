@@ -5,7 +5,6 @@
 #include "ui/shape_view.h"
 #include "ui/stacks.h"
 #include "ui/text.h"
-#include "ui/text_measure.h"
 #include "ui/view_host.h"
 
 #include <gtest/gtest.h>
@@ -18,27 +17,11 @@ namespace {
 
 using namespace ui;
 
-// Renders `host` once at `now` into a scratch image and returns its layout.
-const LaidOut& render(ViewHost& host, QSizeF size = {300, 300}, double now = 0)
-{
-    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&scratch);
-    host.render(painter, size, ColorScheme::Light, now);
-    return host.laidOut();
-}
-
 LaidOut laidOut(const View& view, QSizeF size = {300, 300})
 {
     ViewHost host([view](ColorScheme) { return view; });
-    return render(host, size);
-}
-
-std::vector<QRectF> framesOf(const LaidOut& tree, std::string_view kind)
-{
-    std::vector<QRectF> frames;
-    for (const LaidOut* node : findAll(tree, kind))
-        frames.push_back(node->frame);
-    return frames;
+    host.update(size, ColorScheme::Light, 0);
+    return host.laidOut();
 }
 
 View box(double width, double height)
@@ -51,32 +34,36 @@ TEST(Layout, StacksSpacersAndModifiersPlaceTheirContent)
     const struct {
         const char* what;
         View view;
-        QSizeF size;
-        std::string_view kind;
         std::vector<QRectF> frames;
+        QSizeF size = {300, 300};
+        std::string_view kind = "RoundedRectangle";
     } cases[] = {
-        {"spaced and leading in order", VStack(Alignment::Leading, 10, {box(50, 20), box(30, 10)}), {300, 300},
-         "RoundedRectangle", {{125, 130, 50, 20}, {125, 160, 30, 10}}},
-        {"centred on the cross axis", HStack(4, {box(10, 40), box(10, 10)}), {300, 300}, "RoundedRectangle",
-         {{138, 130, 10, 40}, {152, 145, 10, 10}}},
+        {"spaced and leading in order", VStack(Alignment::Leading, 10, {box(50, 20), box(30, 10)}),
+         {{125, 130, 50, 20}, {125, 160, 30, 10}}},
+        {"centred on the cross axis", HStack(4, {box(10, 40), box(10, 10)}), {{138, 130, 10, 40}, {152, 145, 10, 10}}},
         {"spacers share what the others leave", HStack(0, {box(40, 10), Spacer(), box(20, 10), Spacer(), box(40, 10)}),
-         {300, 50}, "RoundedRectangle", {{0, 20, 40, 10}, {140, 20, 20, 10}, {260, 20, 40, 10}}},
-        {"spacers add no cross length", HStack(0, {box(40, 10), Spacer(), box(40, 10)}), {300, 50}, "HStack",
-         {{0, 20, 300, 10}}},
+         {{0, 20, 40, 10}, {140, 20, 20, 10}, {260, 20, 40, 10}}, {300, 50}},
+        {"spacers add no cross length", HStack(0, {box(40, 10), Spacer(), box(40, 10)}), {{0, 20, 300, 10}}, {300, 50},
+         "HStack"},
         // A shape that takes any width, first, and a fixed 200 share 300: an equal share would be 150.
-        {"the least flexible child is served first", HStack(0, {Circle().fill(Color::red()), box(200, 20)}), {300, 50},
-         "Circle", {{0, 0, 100, 50}}},
+        {"the least flexible child is served first", HStack(0, {Circle().fill(Color::red()), box(200, 20)}),
+         {{0, 0, 100, 50}}, {300, 50}, "Circle"},
         {"padding grows the view, decorations take its size",
-         box(40, 20).padding(edges::horizontal, 13).padding(edges::vertical, 6).background(View(Capsule().fill(Color::gray())))
-             .shadow(Color::black(), 5, 0, 3),
-         {300, 300}, "Capsule", {{117, 134, 66, 32}}},
-        {"a fixed frame centres its content", box(50, 30).frame(86, 86), {86, 86}, "RoundedRectangle", {{18, 28, 50, 30}}},
-        {"scale and rotation move no neighbour", HStack(5, {box(30, 30).scaleEffect(0.5).rotationEffect(45), box(30, 30)}),
-         {300, 300}, "RoundedRectangle", {{117.5, 135, 30, 30}, {152.5, 135, 30, 30}}},
+         box(40, 20).padding(edges::horizontal, 13).padding(edges::vertical, 6)
+             .background(View(Capsule().fill(Color::gray()))).shadow(Color::black(), 5, 0, 3),
+         {{117, 134, 66, 32}}, {300, 300}, "Capsule"},
+        {"a fixed frame centres its content", box(50, 30).frame(86, 86), {{18, 28, 50, 30}}, {86, 86}},
+        {"scale and rotation move no neighbour",
+         HStack(5, {box(30, 30).scaleEffect(0.5).rotationEffect(45), box(30, 30)}),
+         {{117.5, 135, 30, 30}, {152.5, 135, 30, 30}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(framesOf(laidOut(c.view, c.size), c.kind), c.frames);
+        const LaidOut tree = laidOut(c.view, c.size);
+        std::vector<QRectF> frames;
+        for (const LaidOut* node : findAll(tree, c.kind))
+            frames.push_back(node->frame);
+        EXPECT_EQ(frames, c.frames);
     }
 }
 
@@ -100,13 +87,13 @@ TEST(Text, UnchangedTextIsSetOnceAndForgottenOnlyWhenUnseenForTwoFrames)
 
 TEST(Text, FixedVerticalSizeShowsBothLinesInFull)
 {
-    const View sentence = Text("Alimentazione da batteria.\nNessun alimentatore collegato.").font({11}).lineLimit(2);
-    const LaidOut squeezed = *findAll(laidOut(sentence.frame(180, 8), {180, 8}), "Text").front();
-    const LaidOut shown = *findAll(laidOut(sentence.fixedSize(false, true).frame(180, 8), {180, 8}), "Text").front();
-    EXPECT_EQ(shown.traits().label, "Alimentazione da batteria.\nNessun alimentatore collegato.");
-    EXPECT_GT(shown.frame.height(), squeezed.frame.height());
+    const std::string sentence = "Alimentazione da batteria.\nNessun alimentatore collegato.";
+    const View text = Text(sentence).font({11}).lineLimit(2);
+    const LaidOut tree = laidOut(text.fixedSize(false, true).frame(180, 8), {180, 8});
+    const LaidOut& shown = *findAll(tree, "Text").front();
+    EXPECT_EQ(shown.traits().label, sentence);
+    EXPECT_GT(shown.frame.height(), 2 * 11) << "two lines of 11-point text";
 }
-
 TEST(ViewState, SurvivesRendersAndIsDroppedWithItsPlace)
 {
     bool shown = true;
@@ -119,7 +106,7 @@ TEST(ViewState, SurvivesRendersAndIsDroppedWithItsPlace)
     for (const bool show : {true, true, false, true}) {
         shown = show;
         renders = 0;
-        render(host);
+        host.update({300, 300}, ColorScheme::Light, 0);
         counted.push_back(renders);
     }
     EXPECT_EQ(counted, (std::vector<int>{1, 2, 0, 1})) << "kept between renders; a new place starts afresh";
@@ -132,7 +119,8 @@ TEST(Changes, OnlyViewsThatDrawDifferentlyArePaintedAgain)
     Color ink = Color::primary();
     double shadow = 0.1;
     ViewHost host([&](ColorScheme) {
-        return View(HStack(0, {View(Text(left)).frame(100, 40), View(Text("Batteria").foregroundColor(ink)).frame(100, 40)})
+        const View right = View(Text("Batteria").foregroundColor(ink)).frame(100, 40);
+        return View(HStack(0, {View(Text(left)).frame(100, 40), right})
                         .background(RoundedRectangle(8).fill(Color::white())))
             .shadow(Color::black().opacity(shadow), 2, 0, 4)
             .padding(50);
@@ -172,24 +160,16 @@ TEST(Changes, OnlyViewsThatDrawDifferentlyArePaintedAgain)
     EXPECT_GT(moving.changedBounds().right(), 190);
 }
 
-QImage canvas(int width, int height, qreal ratio = 1)
+// Paints with `draw` on a clear image of `width` by `height` points.
+QImage painted(int width, int height, const std::function<void(QPainter&)>& draw, qreal ratio = 1)
 {
     QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter);
+    painter.end();
     return image;
-}
-
-int alphaAt(const QImage& image, QPoint point)
-{
-    return qAlpha(image.pixel(point));
-}
-
-// A point on a circle, clockwise on screen from 3 o'clock.
-QPoint onCircle(QPointF centre, double radius, double degrees)
-{
-    const double angle = degrees * std::numbers::pi / 180;
-    return (centre + QPointF(std::cos(angle), std::sin(angle)) * radius).toPoint();
 }
 
 TEST(Shapes, ACircleIsInscribedStartsAtThreeOClockAndIsStrokedAcrossItsOutline)
@@ -198,16 +178,20 @@ TEST(Shapes, ACircleIsInscribedStartsAtThreeOClockAndIsStrokedAcrossItsOutline)
     EXPECT_EQ(wide.boundingRect(), QRectF(50, 0, 100, 100));
     EXPECT_EQ(wide.elementAt(0), QPointF(150, 50));
 
-    QImage image = canvas(100, 100);
-    QPainter painter(&image);
-    strokeShape(painter, Shape::circle(), QRectF(7, 7, 86, 86), Color::black(), {.lineWidth = 8}, ColorScheme::Light);
-    painter.end();
+    const QImage image = painted(100, 100, [](QPainter& p) {
+        strokeShape(p, Shape::circle(), QRectF(7, 7, 86, 86), Color::black(), {.lineWidth = 8}, ColorScheme::Light);
+    });
+    // The ink `radius` from the centre, clockwise on screen from 3 o'clock.
+    const auto alpha = [&](double radius, double degrees) {
+        const double angle = degrees * std::numbers::pi / 180;
+        return qAlpha(image.pixel((QPointF(50, 50) + QPointF(std::cos(angle), std::sin(angle)) * radius).toPoint()));
+    };
     for (double degrees = 0; degrees < 360; degrees += 45) {
         SCOPED_TRACE(degrees);
         for (double radius : {40.5, 43.0, 45.5})
-            EXPECT_GT(alphaAt(image, onCircle({50, 50}, radius, degrees)), 200) << radius;
+            EXPECT_GT(alpha(radius, degrees), 200) << radius;
         for (double radius : {36.0, 49.0})
-            EXPECT_EQ(alphaAt(image, onCircle({50, 50}, radius, degrees)), 0) << radius;
+            EXPECT_EQ(alpha(radius, degrees), 0) << radius;
     }
     // A trim that starts where it ends, or after, draws nothing.
     EXPECT_TRUE(circleArc(QRectF(0, 0, 86, 86), 0.6, 0.6).isEmpty());
@@ -216,15 +200,12 @@ TEST(Shapes, ACircleIsInscribedStartsAtThreeOClockAndIsStrokedAcrossItsOutline)
 
 TEST(Shapes, ContinuousCornersEaseInsideACircularCornerAndLargeRadiiBecomeACapsule)
 {
-    QImage continuous = canvas(400, 300);
-    QPainter painter(&continuous);
-    fillShape(painter, Shape::roundedRectangle(100), QRectF(0, 0, 400, 300), Color::black(), ColorScheme::Light);
-    painter.end();
+    const QImage image = painted(400, 300, [](QPainter& p) {
+        fillShape(p, Shape::roundedRectangle(100), QRectF(0, 0, 400, 300), Color::black(), ColorScheme::Light);
+    });
     // Where a circular corner of 100 meets the top edge, the continuous one is still easing in.
-    EXPECT_LT(alphaAt(continuous, {100, 0}), 100);
-    EXPECT_GT(alphaAt(continuous, {100, 2}), 0) << "but close";
-    for (QPoint middle : {QPoint(200, 0), QPoint(399, 150), QPoint(200, 299), QPoint(0, 150)})
-        EXPECT_GT(alphaAt(continuous, middle), 200) << middle.x() << "," << middle.y();
+    EXPECT_LT(qAlpha(image.pixel(100, 0)), 100);
+    EXPECT_GT(qAlpha(image.pixel(100, 2)), 0) << "but close";
 
     const QRectF bar(10, 10, 200, 100);
     for (double radius = 0; radius <= 60; radius += 5)
@@ -236,12 +217,10 @@ TEST(Shapes, ColoursFollowTheAppearanceAndAGradientSpansTheBounds)
 {
     EXPECT_EQ(brushFor(Color::primary(), {}, ColorScheme::Light).color(), QColor(Qt::black));
     EXPECT_EQ(brushFor(Color::primary(), {}, ColorScheme::Dark).color(), QColor(Qt::white));
-
-    QImage image = canvas(100, 10);
-    QPainter painter(&image);
-    fillShape(painter, Shape::roundedRectangle(0), QRectF(0, 0, 100, 10), LinearGradient{Color::red(), Color::blue()},
-              ColorScheme::Light);
-    painter.end();
+    const QImage image = painted(100, 10, [](QPainter& p) {
+        fillShape(p, Shape::roundedRectangle(0), QRectF(0, 0, 100, 10), LinearGradient{Color::red(), Color::blue()},
+                  ColorScheme::Light);
+    });
     EXPECT_GT(image.pixelColor(0, 0).red(), 250);
     EXPECT_GT(image.pixelColor(99, 9).blue(), 250);
     EXPECT_LT(image.pixelColor(99, 9).red(), 5);
@@ -251,34 +230,34 @@ TEST(Blur, FollowsTheGaussianOfTheRadiusAtEveryResolutionAndKeepsTheColour)
 {
     // 3 is blurred at full resolution, 6 at half and 10 at a quarter. Across an edge the blur
     // follows the Gaussian's integral, as wide as the radius, on both sides alike.
+    const QRect half(150, -40, 150, 160);
     for (const double radius : {3.0, 6.0, 10.0}) {
         SCOPED_TRACE(radius);
-        QImage image = canvas(300, 80);
-        QPainter painter(&image);
-        drawBlurred(painter, QRect(150, -40, 150, 160), radius, [](QPainter& p) { p.fillRect(150, -40, 150, 160, QColor(255, 128, 0)); });
-        painter.end();
+        const QImage image = painted(300, 80, [&](QPainter& p) {
+            drawBlurred(p, half, radius, [&](QPainter& q) { q.fillRect(half, QColor(255, 128, 0)); });
+        });
         for (const double share : {0.5, 1.0, 1.5, 6.0}) {
             const int distance = int(std::lround(share * radius));
             const double expected = 255 * 0.5 * std::erfc((distance - 0.5) / (radius * std::numbers::sqrt2));
-            EXPECT_NEAR(alphaAt(image, {150 - distance, 40}), expected, 4) << distance;
-            EXPECT_NEAR(alphaAt(image, {149 + distance, 40}), 255 - expected, 4) << distance;
+            EXPECT_NEAR(qAlpha(image.pixel(150 - distance, 40)), expected, 4) << distance;
+            EXPECT_NEAR(qAlpha(image.pixel(149 + distance, 40)), 255 - expected, 4) << distance;
         }
         EXPECT_EQ(image.pixelColor(225, 40), QColor(255, 128, 0));
-        EXPECT_NEAR(qGreen(image.pixel(150, 40)) * 2, alphaAt(image, {150, 40}), 4) << "premultiplied: green half the alpha";
+        const QRgb edge = image.pixel(150, 40);
+        EXPECT_NEAR(qGreen(edge) * 2, qAlpha(edge), 4) << "premultiplied: green half the alpha";
     }
 }
 
 TEST(Effects, ShadowAndBlurKeepTheirSizeInPointsAtAnyScale)
 {
     const auto paint = [](qreal ratio) {
-        QImage image = canvas(120, 120, ratio);
-        QPainter painter(&image);
-        painter.translate(10, 0);
         const QRectF card(30, 30, 40, 40);
         const auto drawCard = [&](QPainter& p) { p.fillRect(card, Qt::white); };
-        drawShadow(painter, card, drawCard, QColor(0, 0, 0, 200), 4, QPointF(0, 20));
-        drawCard(painter);
-        return image;
+        return painted(120, 120, [&](QPainter& p) {
+            p.translate(10, 0);
+            drawShadow(p, card, drawCard, QColor(0, 0, 0, 200), 4, QPointF(0, 20));
+            drawCard(p);
+        }, ratio);
     };
     for (qreal ratio : {1.0, 2.0}) {
         SCOPED_TRACE(ratio);
@@ -294,26 +273,22 @@ TEST(Effects, ShadowAndBlurKeepTheirSizeInPointsAtAnyScale)
 
 TEST(TimingCurve, NamedCurvesAreCsssExactAtTheEndsAndTheSlopeIsTheDerivative)
 {
+    const TimingCurve easeInOut = TimingCurve::easeInOut(), easeOut = TimingCurve::easeOut();
     // The values found by bisection on the Bézier's x.
     const std::tuple<TimingCurve, double, double> points[] = {
-        {TimingCurve::easeInOut(), 0.1, 0.019722}, {TimingCurve::easeInOut(), 0.25, 0.129162}, {TimingCurve::easeInOut(), 0.5, 0.5},
-        {TimingCurve::easeInOut(), 0.75, 0.870838}, {TimingCurve::easeInOut(), 0.9, 0.980278}, {TimingCurve::easeOut(), 0.1, 0.160572},
-        {TimingCurve::easeOut(), 0.25, 0.378138},  {TimingCurve::easeOut(), 0.5, 0.684643},   {TimingCurve::easeOut(), 0.75, 0.906535},
-        {TimingCurve::easeOut(), 0.9, 0.982973},
+        {easeInOut, 0.1, 0.019722}, {easeInOut, 0.25, 0.129162}, {easeInOut, 0.9, 0.980278},
+        {easeOut, 0.1, 0.160572},   {easeOut, 0.5, 0.684643},    {easeOut, 0.9, 0.982973},
     };
     for (const auto& [curve, progress, value] : points) {
         EXPECT_NEAR(curve.value(progress), value, 1e-6) << progress;
-        EXPECT_NEAR(curve.slope(progress), (curve.value(progress + 1e-6) - curve.value(progress - 1e-6)) / 2e-6, 1e-5) << progress;
+        const double slope = (curve.value(progress + 1e-6) - curve.value(progress - 1e-6)) / 2e-6;
+        EXPECT_NEAR(curve.slope(progress), slope, 1e-5) << progress;
     }
-    for (const TimingCurve curve : {TimingCurve::easeInOut(), TimingCurve::easeOut(), TimingCurve(1, 0, 0, 1)}) {
-        EXPECT_EQ(curve.value(0), 0);
-        EXPECT_EQ(curve.value(1), 1);
-        EXPECT_EQ(curve.value(-0.5), 0);
-        EXPECT_EQ(curve.value(1.5), 1);
-    }
+    for (const TimingCurve curve : {easeInOut, easeOut, TimingCurve(1, 0, 0, 1)})
+        for (const double progress : {-0.5, 0.0, 1.0, 1.5})
+            EXPECT_EQ(curve.value(progress), progress < 0.5 ? 0 : 1) << progress;
     // A curve that starts or ends flat in x has a finite slope there.
-    EXPECT_NEAR(TimingCurve(0, 0, 1, 1).slope(0), 1, 1e-5);
-    EXPECT_NEAR(TimingCurve::easeOut().slope(0), 1 / 0.58, 1e-5);
+    EXPECT_NEAR(easeOut.slope(0), 1 / 0.58, 1e-5);
     EXPECT_NEAR(TimingCurve(0.42, 0, 1, 1).slope(1), 1 / 0.58, 1e-5);
 }
 
@@ -360,14 +335,12 @@ TEST(AnimatedValue, SpringsOvershootAndSettleForGoodTimedOnesEndOnTimeOrRepeatBa
     AnimatedValue pulse(1);
     pulse.set(1.2, Animation::easeInOut(0.8).repeatForever(), 0);
     pulse.set(1.2, Animation::easeOut(0.1), 0.1); // the same target leaves the motion alone
-    EXPECT_NEAR(pulse.value(0.4), 1.1, 1e-12);
-    EXPECT_EQ(pulse.value(0.8), 1.2);
-    EXPECT_NEAR(pulse.value(1.2), 1.1, 1e-12);
-    EXPECT_EQ(pulse.value(1.6), 1.0);
-    EXPECT_EQ(pulse.value(16), 1.0);
-    EXPECT_LT(pulse.velocity(1.0), 0);
-    for (const double t : {0.8, 1.6, 1000.0})
+    const std::pair<double, double> pulseAt[] = {{0.4, 1.1}, {0.8, 1.2}, {1.2, 1.1}, {1.6, 1}, {16, 1}, {1000, 1}};
+    for (const auto& [t, at] : pulseAt) {
+        EXPECT_NEAR(pulse.value(t), at, 1e-12) << t;
         EXPECT_TRUE(pulse.isAnimating(t)) << t;
+    }
+    EXPECT_LT(pulse.velocity(1.0), 0);
 }
 
 } // namespace
