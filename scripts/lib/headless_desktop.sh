@@ -174,11 +174,26 @@ start_upower_mock() {
     eventually 10 upower_on_bus || fail "the mock UPower did not come up"
 }
 
+# Calls the mock: OBJECT_PATH --method NAME ARGUMENTS...
+upower_call() { gdbus call --system --dest org.freedesktop.UPower --object-path "$@" >/dev/null; }
+
 # The mock's display device: TYPE PERCENTAGE STATE PRESENT [WARNING_LEVEL] (UPower's numbers:
 # type 2 a battery, state 1 charging, 2 discharging; warning level 1 none, 3 low, 4 critical).
 upower_display_device() {
-    gdbus call --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
-        --method org.freedesktop.DBus.Mock.SetupDisplayDevice "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good "${5:-1}" >/dev/null
+    upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.SetupDisplayDevice \
+        "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good "${5:-1}"
+}
+on_battery() {
+    upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Properties.Set org.freedesktop.UPower OnBattery "<$1>"
+}
+# A device NAME (its model too) TYPE PERCENTAGE STATE [POWER_SUPPLY], told to the program.
+upower_add_device() {
+    upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.AddObject \
+        "/org/freedesktop/UPower/devices/$1" org.freedesktop.UPower.Device \
+        "{'Type': <uint32 $2>, 'Percentage': <$3.0>, 'State': <uint32 $4>, 'IsPresent': <true>, 'PowerSupply': <${5:-false}>, 'Model': <'$1'>}" \
+        '@a(ssss) []'
+    upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.UPower DeviceAdded o \
+        "[<objectpath '/org/freedesktop/UPower/devices/$1'>]"
 }
 
 # The colour of the screen's pixel at X Y, as #rrggbb.

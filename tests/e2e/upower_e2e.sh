@@ -20,18 +20,7 @@ stop_daemon() {
     wait "$daemon" 2>/dev/null || true
     eventually 5 eval '! upower_on_bus' || fail "the mock daemon did not go"
 }
-upower() { gdbus call --system --dest org.freedesktop.UPower --object-path "$@" >/dev/null; }
 display_device() { upower_display_device "$1" "$2" 1 "$3"; }
-on_battery() {
-    upower /org/freedesktop/UPower --method org.freedesktop.DBus.Properties.Set org.freedesktop.UPower OnBattery "<$1>"
-}
-# A device NAME TYPE PERCENTAGE [POWER_SUPPLY].
-add_device() {
-    upower /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.AddObject \
-        "/org/freedesktop/UPower/devices/$1" org.freedesktop.UPower.Device \
-        "{'Type': <uint32 $2>, 'Percentage': <$3.0>, 'State': <uint32 1>, 'IsPresent': <true>, 'PowerSupply': <${4:-false}>, 'Model': <'$1'>}" \
-        '@a(ssss) []'
-}
 # Sets a display device property to a D-Bus value as dbus-send writes it (double:nan, string:full).
 set_display() {
     dbus-send --system --print-reply=literal --dest=org.freedesktop.UPower /org/freedesktop/UPower/devices/DisplayDevice \
@@ -59,9 +48,9 @@ on_battery true
 expect '"powerSource": "Batteria"' --
 
 # Peripherals and a UPS, low and full, and the laptop's own battery, which the display device stands for.
-add_device mouse 5 4
-add_device ups 3 100
-add_device BAT0 2 10 true
+upower_add_device mouse 5 4 1
+upower_add_device ups 3 100 1
+upower_add_device BAT0 2 10 1 true
 expect '"percentage": 73' --
 # A desktop: no battery in the display device; the mouse still does not decide the level.
 display_device 0 0.0 false

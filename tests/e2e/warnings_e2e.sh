@@ -13,10 +13,6 @@ program=$1
 start_system_bus
 start_session_bus
 start_upower_mock
-upower() { gdbus call --system --dest org.freedesktop.UPower --object-path "$@" >/dev/null; }
-on_battery() {
-    upower /org/freedesktop/UPower --method org.freedesktop.DBus.Properties.Set org.freedesktop.UPower OnBattery "<$1>"
-}
 # The laptop at PERCENTAGE, discharging (2) or charging (1), judged by the daemon's default
 # policy: low at 20 %, critical at 5 %.
 battery_at() {
@@ -75,13 +71,8 @@ for level in 4 5 6 5 4; do
 done
 expect_calls 2 "'Notify'"
 
-gdbus call --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
-    --method org.freedesktop.DBus.Mock.AddObject /org/freedesktop/UPower/devices/mouse_mx org.freedesktop.UPower.Device \
-    "{'Type': <uint32 5>, 'Percentage': <4.0>, 'State': <uint32 2>, 'IsPresent': <true>, 'PowerSupply': <false>, 'Model': <'MX Master'>}" \
-    '@a(ssss) []' >/dev/null
-upower /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.UPower DeviceAdded o \
-    "[<objectpath '/org/freedesktop/UPower/devices/mouse_mx'>]"
-expect_calls 1 "'Notify'.*'Mouse MX Master: batteria al 4%'"
+upower_add_device MX 5 4 2
+expect_calls 1 "'Notify'.*'Mouse MX: batteria al 4%'"
 
 # Without a server: nothing shown, one line on standard error, the program carries on.
 kill "$server"
