@@ -5,6 +5,7 @@
 #include "platform/fake/child_process_launchers.h"
 #include "platform/linux/plain_main_queue.h"
 #include "ui/accessibility.h"
+#include "ui/hosting_widget.h"
 #include "ui/view_host.h"
 #include "views/battery_popup_view.h"
 #include "views/circular_progress_ring.h"
@@ -171,6 +172,19 @@ TEST_F(Panel, NamesShrinkThenAreCutOnScreenButAreReadWholeInLayoutOrderWithTheRi
     EXPECT_TRUE(elements.back().frame.intersects(QRectF(160, 420, 160, 60))) << "the refresh button, bottom right";
     monitor->setIsCharging(true);
     EXPECT_EQ(accessibleElements(tree())[4].traits.description, "La batteria si sta caricando.");
+}
+
+// The window builds the views on this thread, where the monitor lives (its fields assert so), and
+// lays them out and paints them on a thread of its own; ThreadSanitizer watches the hand-over.
+TEST_F(Panel, TheWindowFollowsTheMonitorAcrossItsPaintingThread)
+{
+    HostingWidget widget(body);
+    widget.observe(monitor->objectWillChange);
+    widget.resize(size.toSize());
+    const QImage before = widget.grab().toImage();
+    monitor->setPercentage(15);
+    EXPECT_NE(widget.grab().toImage(), before);
+    EXPECT_EQ(findAll(widget.laidOut(), "CircularProgressRing").size(), 1u);
 }
 
 TEST(Ring, ArcColourFollowsTheLevelBandsAndRunsClockwiseAsFarAsTheLevel)
