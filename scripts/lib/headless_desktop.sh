@@ -160,10 +160,12 @@ CONF
 start_system_bus() { start_private_bus && export DBUS_SYSTEM_BUS_ADDRESS=$bus_address; }
 start_session_bus() { start_private_bus && export DBUS_SESSION_BUS_ADDRESS=$bus_address; }
 
-upower_on_bus() {
-    gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.freedesktop.UPower 2>/dev/null | grep -q true
+# Whether name $2 has an owner on the session or system bus ($1).
+owned() {
+    gdbus call "--$1" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner "$2" 2>/dev/null | grep -q true
 }
+upower_on_bus() { owned system org.freedesktop.UPower; }
 
 # python-dbusmock's UPower on that bus, its pid in `upower_daemon`. Debian's own Python carries
 # dbusmock, whichever python3 comes first in PATH.
@@ -199,13 +201,16 @@ upower_add_device() {
 # The colour of the screen's pixel at X Y, as #rrggbb.
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | grep -o '#[0-9A-Fa-f]\{6\}'; }
 
+# The icon in picture $1 against its ground: prints "CONTRAST X Y" (WCAG; its centre).
+icon_contrast() { python3 "$(dirname "${BASH_SOURCE[0]}")/icon_contrast.py" "$1"; }
+
 # The icon in the screen's rectangle W H X Y of a bar: sets `contrast` (WCAG, its ink against the
 # bar) and its centre `icon_x` `icon_y`; fails when the rectangle shows no icon.
 read_bar_icon() {
     local crop
     crop=$(mktemp --suffix .png)
     import -window root -crop "$1x$2+$3+$4" +repage "$crop"
-    read -r contrast icon_x icon_y < <(python3 "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/icon_contrast.py" "$crop")
+    read -r contrast icon_x icon_y < <(icon_contrast "$crop")
     rm -f "$crop"
     [ "$icon_x" -ge 0 ] || return 1
     icon_x=$((icon_x + $3)) icon_y=$((icon_y + $4))

@@ -14,8 +14,7 @@ program=$1
 fixture=$2
 screenshots=${3:-}
 
-here=$(dirname "$0")
-. "$here/../../scripts/lib/headless_desktop.sh"
+. "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 copy_machine "$fixture"
 start_scene_user
 mkdir "$runtime/home"
@@ -101,7 +100,7 @@ measure_icon() {
     read -r w h x y <<<"$icon_box"
     crop=$runtime/crop.png
     convert "$shot" -crop "$((w + 4))x$h+$((x - 2))+$y" +repage "$crop"
-    read -r contrast _ < <(python3 "$here/icon_contrast.py" "$crop")
+    read -r contrast _ < <(icon_contrast "$crop")
     read -r w h < <(convert "$crop" -fuzz 20% -trim -format '%w %h\n' info: 2>/dev/null)
     ink_shape=$((100 * h / w))
 }

@@ -16,8 +16,7 @@ fake_input=$(realpath "$2")
 fixture=$3
 screenshots=${4:-}
 
-here=$(dirname "$0")
-. "$here/../../scripts/lib/headless_desktop.sh"
+. "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 copy_machine "$fixture"
 start_scene_user
 home=$runtime/home
@@ -114,7 +113,7 @@ read_cell() {
     local left=$(($2 - 14)) height top
     read -r _ height _ top <<<"$tray"
     convert "$1" -crop "28x$height+$left+$top" +repage "$runtime/cell.png"
-    read -r contrast icon_x icon_y < <(python3 "$here/icon_contrast.py" "$runtime/cell.png")
+    read -r contrast icon_x icon_y < <(icon_contrast "$runtime/cell.png")
     [ "$icon_x" -ge 0 ] || return 1
     icon_x=$((icon_x + left)) icon_y=$((icon_y + top))
 }

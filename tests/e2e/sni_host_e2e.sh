@@ -11,21 +11,15 @@ fixture=$2
 . "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 
 start_x_server 130
-{ read -r address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-pids+=($bus_pid)
-export DBUS_SESSION_BUS_ADDRESS=$address NO_AT_BRIDGE=1
-
-watcher_up() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true
-}
+start_session_bus
+export NO_AT_BRIDGE=1
 # A light bar, so the item's ink (the palette's dark text colour) stands out from it. On a busy
 # machine the host now and then dies at start: once more then, as with trayer.
 for attempt in 1 2; do
     gtk-sni-tray-standalone --top --end --watcher --size 30 --color '#e0e0e0' >"$work/host.log" 2>&1 &
     sni_host=$!
     pids+=($sni_host)
-    eventually 15 watcher_up && break
+    eventually 15 owned session org.kde.StatusNotifierWatcher && break
     kill "$sni_host" 2>/dev/null || true
     [ "$attempt" -eq 1 ] || fail "the SNI host started no watcher: $(cat "$work/host.log")"
 done

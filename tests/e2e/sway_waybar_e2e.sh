@@ -10,8 +10,7 @@ program=$1
 fixture=$2
 screenshots=${3:-}
 
-here=$(dirname "$0")
-. "$here/../../scripts/lib/headless_desktop.sh"
+. "$(dirname "$0")/../../scripts/lib/headless_desktop.sh"
 copy_machine "$fixture"
 start_x_server 110
 unset QT_QPA_PLATFORM

@@ -24,10 +24,7 @@ battery_at() {
 /usr/bin/python3 -m dbusmock --session --template notification_daemon >/dev/null 2>&1 &
 server=$!
 pids+=($server)
-server_up() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.freedesktop.Notifications 2>/dev/null | grep -q true
-}
+server_up() { owned session org.freedesktop.Notifications; }
 eventually 10 server_up || fail "the mock notification server did not come up"
 
 # The calls the server has had, one per line: (time, 'Notify', [<'Stato Batteria'>, <uint32 0>, ...]).
