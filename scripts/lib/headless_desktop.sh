@@ -112,6 +112,13 @@ click_window() {
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 }
 
+# Whether the program (`program_pid`) shows its panel; scenes that see it otherwise define this
+# again. Closed means closed and still so a moment later, when a person clicks next: a click in
+# the very instant the window goes may still land in the closing popup's pointer grab (slow
+# builds, the sanitizers, take longer).
+panel_open() { shows "$program_pid" panel; }
+panel_closed() { ! panel_open && sleep 0.3 && ! panel_open; }
+
 # A person's left click at $1 $2 and Escape, on the X server; desktops with input of their own
 # define these again. Half a second after the last: closer, clicks are a double click to a bar.
 click() { sleep 0.5 && xdotool mousemove "$1" "$2" click 1; }
@@ -119,8 +126,8 @@ press_escape() { xdotool key Escape; }
 
 # With the panel open from a click on the item: a second click, Escape, and a click at each of
 # "$2..." ("X Y what") close it, and the item opens it again between them, `$1` holding then
-# (panel_open, or a stricter check). The scene defines click_item, panel_open and panel_closed,
-# and may define scene_state to say more when one fails.
+# (panel_open, or a stricter check). The scene defines click_item, and may define scene_state
+# to say more when one fails.
 scene_state() { :; }
 closes_every_way() {
     local opened=$1 way x y what
@@ -185,14 +192,14 @@ upower_display_device() {
     upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.SetupDisplayDevice \
         "$1" "$3" "$2" 40.0 50.0 10.0 3600 0 "$4" battery-good "${5:-1}"
 }
-on_battery() {
+upower_on_battery() {
     upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Properties.Set org.freedesktop.UPower OnBattery "<$1>"
 }
-# A device NAME (its model too) TYPE PERCENTAGE STATE [POWER_SUPPLY], told to the program.
+# A device NAME MODEL TYPE PERCENTAGE STATE [POWER_SUPPLY], told to the program.
 upower_add_device() {
     upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.AddObject \
         "/org/freedesktop/UPower/devices/$1" org.freedesktop.UPower.Device \
-        "{'Type': <uint32 $2>, 'Percentage': <$3.0>, 'State': <uint32 $4>, 'IsPresent': <true>, 'PowerSupply': <${5:-false}>, 'Model': <'$1'>}" \
+        "{'Type': <uint32 $3>, 'Percentage': <$4.0>, 'State': <uint32 $5>, 'IsPresent': <true>, 'PowerSupply': <${6:-false}>, 'Model': <'$2'>}" \
         '@a(ssss) []'
     upower_call /org/freedesktop/UPower --method org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.UPower DeviceAdded o \
         "[<objectpath '/org/freedesktop/UPower/devices/$1'>]"
@@ -207,11 +214,9 @@ icon_contrast() { python3 "$(dirname "${BASH_SOURCE[0]}")/icon_contrast.py" "$1"
 # The icon in the screen's rectangle W H X Y of a bar: sets `contrast` (WCAG, its ink against the
 # bar) and its centre `icon_x` `icon_y`; fails when the rectangle shows no icon.
 read_bar_icon() {
-    local crop
-    crop=$(mktemp --suffix .png)
+    local crop=$work/bar-icon.png
     import -window root -crop "$1x$2+$3+$4" +repage "$crop"
     read -r contrast icon_x icon_y < <(icon_contrast "$crop")
-    rm -f "$crop"
     [ "$icon_x" -ge 0 ] || return 1
     icon_x=$((icon_x + $3)) icon_y=$((icon_y + $4))
 }

@@ -19,10 +19,9 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" --root "$machine" >"$work/program.
 program_pid=$!
 pids+=($program_pid)
 eventually 15 shows "$program_pid" icon || fail "the icon never docked in the tray"
-popup_open() { shows "$program_pid" panel; }
 open_panel() {
     click_window "$(window_of "$program_pid" icon)"
-    eventually 5 popup_open || fail "a click did not open the panel"
+    eventually 5 panel_open || fail "a click did not open the panel"
 }
 
 tree() { /usr/bin/python3 "$reader" "$program_pid" tree >"$work/tree" && cat "$work/tree"; }
@@ -62,7 +61,7 @@ ring 66 3
 xdotool key shift+Tab
 expect "|push button|Esci|||focused"
 xdotool key Escape
-eventually 5 eval '! popup_open' || fail "Escape did not close the panel"
+eventually 5 panel_closed || fail "Escape did not close the panel"
 
 sleep 0.3
 open_panel

@@ -131,7 +131,6 @@ panel_open() {
         .map(w => [w.get_frame_rect(), w.has_focus()]).filter(([r]) => r.width === 320 && r.height === 480)
         .map(([r, f]) => r.x + ' ' + r.y + ' ' + f).join('')") && [ -n "$panel" ]
 }
-panel_closed() { ! panel_open && sleep 0.3 && ! panel_open; }
 # What the shell shows, for a failure's message.
 shell_state() {
     shell_eval "const b = $item;

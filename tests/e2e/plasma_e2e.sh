@@ -130,8 +130,6 @@ echo "item at $icon_x,$icon_y, contrast $contrast : 1 on Breeze's panel"
 legible || fail "the icon reads at $contrast : 1 on Breeze's panel"
 
 click_item() { click "$icon_x" "$icon_y" "$@"; }
-panel_open() { shows "$program_pid" panel; }
-panel_closed() { ! panel_open && sleep 0.3 && ! panel_open; }
 panel_focused() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_of "$program_pid" panel)" ]; }
 # The task manager: where its last entry ends, with the other window's the last.
 read -r tasks_w tasks_h tasks_x tasks_y <<<"$(widget_box org.kde.plasma.icontasks)"

@@ -51,8 +51,6 @@ sleep 2 # time enough for a wrongly shown XEmbed icon to dock
 
 click_x=$((item_x + item_w / 2))
 xdotool mousemove "$click_x" $((item_y + item_h / 2)) click 1
-panel_open() { shows "$program_pid" panel; }
-panel_closed() { ! panel_open; }
 eventually 5 panel_open || fail "the host's click did not open the panel"
 eval "$(xdotool getwindowgeometry --shell "$(window_of "$program_pid" panel)")"
 echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"

@@ -44,10 +44,6 @@ eventually 10 has_ink || fail "the icon shows nothing"
     || fail "the icon does not read on the tray"
 cp "$work/icon.png" "$work/icon-before.png"
 
-panel_open() { shows "$program_pid" panel; }
-# Closed, and a moment later, when a person clicks next: a click in the very instant the window
-# goes may still land in the closing popup's pointer grab (slow builds, the sanitizers, take longer).
-panel_closed() { ! panel_open && sleep 0.3; }
 click_item() { click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2)); }
 
 click_item

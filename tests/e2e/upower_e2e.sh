@@ -41,16 +41,16 @@ expect() {
 
 start_daemon
 display_device 2 72.5 true
-on_battery false
+upower_on_battery false
 expect '"percentage": 73' '"isCharging": true' '"powerSource": "Alimentatore"' -- --power-source upower
 expect '"percentage": 73' -- # auto finds the daemon
-on_battery true
+upower_on_battery true
 expect '"powerSource": "Batteria"' --
 
 # Peripherals and a UPS, low and full, and the laptop's own battery, which the display device stands for.
-upower_add_device mouse 5 4 1
-upower_add_device ups 3 100 1
-upower_add_device BAT0 2 10 1 true
+upower_add_device mouse mouse 5 4 1
+upower_add_device ups ups 3 100 1
+upower_add_device BAT0 BAT0 2 10 1 true
 expect '"percentage": 73' --
 # A desktop: no battery in the display device; the mouse still does not decide the level.
 display_device 0 0.0 false

@@ -41,7 +41,7 @@ expect_calls() {
     [ "$(calls "$pattern")" -eq "$count" ] || fail "expected $count × $pattern, got: $(cat "$work/notifications.log")"
 }
 
-on_battery true
+upower_on_battery true
 battery_at 50 2
 QT_QPA_PLATFORM=offscreen "$program" --power-source upower >"$work/program.log" 2>&1 &
 program_pid=$!
@@ -57,27 +57,27 @@ grep "'Notify'.*'Batteria scarica'" "$work/notifications.log" | grep -q "Resta i
 # The critical warning replaces the low one: it names the id the server gave the first.
 grep "'Notify'.*'Batteria quasi esaurita'" "$work/notifications.log" | grep -q "<'Stato Batteria'>, <uint32 1>" || fail "the critical warning did not replace the low one: $(cat "$work/notifications.log")"
 
-on_battery false
+upower_on_battery false
 battery_at 3 1
 expect_calls 1 "'CloseNotification'"
 # Unplugged again before it recovered: hovering near the thresholds warns no more.
-on_battery true
+upower_on_battery true
 for level in 4 5 6 5 4; do
     battery_at "$level" 2
     sleep 0.2
 done
 expect_calls 2 "'Notify'"
 
-upower_add_device MX 5 4 2
-expect_calls 1 "'Notify'.*'Mouse MX: batteria al 4%'"
+upower_add_device mouse_mx "MX Master" 5 4 2
+expect_calls 1 "'Notify'.*'Mouse MX Master: batteria al 4%'"
 
 # Without a server: nothing shown, one line on standard error, the program carries on.
 kill "$server"
 eventually 5 eval '! server_up' || fail "the mock server did not go"
-on_battery false
+upower_on_battery false
 battery_at 60 1
 sleep 0.5
-on_battery true
+upower_on_battery true
 battery_at 15 2
 eventually 5 grep -q "no notification server" "$work/program.log" || fail "no word of the missing server: $(cat "$work/program.log")"
 battery_at 4 2

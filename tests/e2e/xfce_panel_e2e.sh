@@ -40,8 +40,6 @@ eventually 5 eval 'read_icon && legible' || fail "the icon reads at $contrast : 
 echo "icon at $icon_x,$icon_y, contrast $contrast : 1"
 
 click_item() { click "$icon_x" "$icon_y"; }
-panel_open() { shows "$program_pid" panel; }
-panel_closed() { ! panel_open && sleep 0.3; }
 
 click_item
 eventually 5 panel_open || fail "a click did not open the panel"
