@@ -13,11 +13,6 @@
 
 namespace {
 
-std::string machine(const char* name)
-{
-    return std::string(TEST_FIXTURES_DIR) + "/machines/" + name;
-}
-
 ProgramRun run(const std::string& arguments)
 {
     return runShell(shellWord(BATTERY_MONITOR_PATH) + " " + arguments);
@@ -25,7 +20,7 @@ ProgramRun run(const std::string& arguments)
 
 TEST(StatusCommand, PrintsTheMachineAsJsonOrAsFieldLinesWithPeripheralsBeside)
 {
-    const auto json = run("--status --json --root " + machine("laptop-charging"));
+    const auto json = run("--status --json --root " + fixtureMachine("laptop-charging"));
     EXPECT_EQ(json.exitStatus, 0);
     EXPECT_EQ(json.out,
               R"({"percentage": 72, "isCharging": true, "powerSource": "Alimentatore", "deviceName": "Giulia's ThinkPad", )"
@@ -36,20 +31,20 @@ TEST(StatusCommand, PrintsTheMachineAsJsonOrAsFieldLinesWithPeripheralsBeside)
               "\n");
     EXPECT_EQ(json.err, "");
 
-    const auto text = run("--status --root=" + machine("laptop-discharging"));
+    const auto text = run("--status --root=" + fixtureMachine("laptop-discharging"));
     EXPECT_EQ(text.exitStatus, 0);
     EXPECT_EQ(text.out, "percentage: 38\nisCharging: false\npowerSource: Batteria\ndeviceName: studio\n"
                         "modelName: XPS 13 9310\nchipName: Intel Core i7-1185G7\nmemorySize: 32 GB\ncycleCount: 803\n"
                         "healthCapacity: 75%\ncondition: Normale\nsymbolName: battery.50\ntitle:  38%\nsource: sysfs\n"
                         "timeToEmpty: 6639\ntimeToFull: unknown\nperipherals: none\n");
 
-    const auto two = run("--status --json --root " + machine("two-batteries"));
+    const auto two = run("--status --json --root " + fixtureMachine("two-batteries"));
     EXPECT_NE(two.out.find(R"("percentage": 70, )"), std::string::npos) << two.out;
     EXPECT_NE(two.out.find(R"("timeToEmpty": 12111, "timeToFull": null, )"
                            R"("peripherals": [{"name": "Wireless Mouse", "kind": "mouse", "percentage": 12}]})"),
               std::string::npos)
         << two.out;
-    EXPECT_NE(run("--status --root " + machine("two-batteries")).out.find("\nperipherals: Wireless Mouse (mouse) 12%\n"),
+    EXPECT_NE(run("--status --root " + fixtureMachine("two-batteries")).out.find("\nperipherals: Wireless Mouse (mouse) 12%\n"),
               std::string::npos);
 }
 
@@ -57,7 +52,7 @@ TEST(StatusCommand, AProfilerThatCannotStartIsReportedApartAndOneThatNeverEndsIs
 {
     const std::string failures = "Failed to run power system_profiler: /nonexistent/profiler: No such file or directory\n"
                                  "Failed to run hardware system_profiler: /nonexistent/profiler: No such file or directory\n";
-    const std::string args = " --profiler /nonexistent/profiler --root " + machine("desktop");
+    const std::string args = " --profiler /nonexistent/profiler --root " + fixtureMachine("desktop");
 
     const auto text = run("--status" + args);
     EXPECT_EQ(text.exitStatus, 0);
@@ -70,7 +65,7 @@ TEST(StatusCommand, AProfilerThatCannotStartIsReportedApartAndOneThatNeverEndsIs
     EXPECT_NE(json.out.find(R"("chipName": "Apple Silicon")"), std::string::npos);
 
     const auto started = std::chrono::steady_clock::now();
-    const auto outcome = run("--status --profiler " TEST_PROFILERS_DIR "/hang --root " + machine("two-batteries"));
+    const auto outcome = run("--status --profiler " TEST_PROFILERS_DIR "/hang --root " + fixtureMachine("two-batteries"));
     // Without its own patience it would wait for the launcher's thirty-second limit.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
     EXPECT_EQ(outcome.exitStatus, 0);
@@ -83,7 +78,7 @@ TEST(StatusCommand, AProfilerThatCannotStartIsReportedApartAndOneThatNeverEndsIs
 TEST(StatusCommand, FollowPrintsEachChangeOnceAndEndsQuietlyWhenTheReaderGoes)
 {
     const auto root = std::filesystem::path(::testing::TempDir()) / ("follow-" + std::to_string(getpid()));
-    std::filesystem::copy(machine("laptop-discharging"), root,
+    std::filesystem::copy(fixtureMachine("laptop-discharging"), root,
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
     const auto follow = [](const std::string& options) { // the shell says its id, then becomes the program
         return popen(("echo $$; exec " + shellWord(BATTERY_MONITOR_PATH) + " --status --follow " + options + " 2>&1").c_str(), "r");
@@ -93,7 +88,7 @@ TEST(StatusCommand, FollowPrintsEachChangeOnceAndEndsQuietlyWhenTheReaderGoes)
         return std::fgets(line, sizeof line, from) ? std::string(line) : std::string();
     };
     // The one that leaves sees no change, so only noticing the closed pipe can end it.
-    FILE* const leaving = follow("--root " + shellWord(machine("laptop-discharging")));
+    FILE* const leaving = follow("--root " + shellWord(fixtureMachine("laptop-discharging")));
     FILE* const staying = follow("--json --root " + shellWord(root));
     ASSERT_TRUE(leaving && staying);
     setvbuf(staying, nullptr, _IONBF, 0); // what is not read yet stays in the pipe, for poll to see
@@ -123,7 +118,7 @@ TEST(SnapshotCommand, WritesThePanelAsAPngSayingOnceWhichFontIsMissingOrSaysWhyN
     std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
     const std::string file = testing::TempDir() + "/panel-" + std::to_string(getpid()) + ".png";
     const auto made = runShell("FONTCONFIG_FILE=" + shellWord(config) + " " + shellWord(BATTERY_MONITOR_PATH) + " --snapshot "
-                               + file + " --scale 0.25 --appearance dark --root " + machine("laptop-charging"));
+                               + file + " --scale 0.25 --appearance dark --root " + fixtureMachine("laptop-charging"));
     EXPECT_EQ(made.exitStatus, 0);
     EXPECT_NE(made.err.find("Inter is not installed (Debian package fonts-inter)"), std::string::npos) << made.err;
     EXPECT_EQ(std::count(made.err.begin(), made.err.end(), '\n'), 2) << made.err;
@@ -139,7 +134,7 @@ TEST(SnapshotCommand, WritesThePanelAsAPngSayingOnceWhichFontIsMissingOrSaysWhyN
     std::filesystem::remove(file);
     std::filesystem::remove(config);
 
-    const auto refused = run("--snapshot /nonexistent/dir/panel.png --root " + machine("empty"));
+    const auto refused = run("--snapshot /nonexistent/dir/panel.png --root " + fixtureMachine("empty"));
     EXPECT_EQ(refused.exitStatus, 1);
     EXPECT_NE(refused.err.find("/nonexistent/dir/panel.png"), std::string::npos) << refused.err;
     EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
@@ -172,7 +167,7 @@ TEST(CommandLine, WrongArgumentsExitWithStatusTwoAndUsageWhileHelpAndVersionSucc
 
 TEST(CommandLine, QtsOwnOptionsAreLeftToQt)
 {
-    const auto outcome = run("-session 1234abc -style=fusion --platform offscreen --status --root " + machine("laptop-charging"));
+    const auto outcome = run("-session 1234abc -style=fusion --platform offscreen --status --root " + fixtureMachine("laptop-charging"));
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
     EXPECT_EQ(outcome.out.rfind("percentage: 72\n", 0), 0u);
     EXPECT_EQ(run("-sessionx 1 --status").exitStatus, 2) << "only Qt's names";

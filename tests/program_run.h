@@ -18,6 +18,12 @@ struct ProgramRun {
     std::string err;
 };
 
+// The folder of fixture machine `name`.
+inline std::string fixtureMachine(const std::string& name)
+{
+    return std::string(TEST_FIXTURES_DIR) + "/machines/" + name;
+}
+
 // Quoted for /bin/sh, so spaces, empty words and globs arrive as they are.
 inline std::string shellWord(const std::string& word)
 {

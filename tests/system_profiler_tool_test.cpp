@@ -56,7 +56,7 @@ TEST(SystemProfilerTool, DescribesEachFixtureMachine)
     };
     for (const auto& [machine, hardwareReport, powerReport] : cases) {
         SCOPED_TRACE(machine);
-        const std::string root = std::string(TEST_FIXTURES_DIR) + "/machines/" + machine;
+        const std::string root = fixtureMachine(machine);
         for (const auto& [dataType, expected] : {std::pair{"SPHardwareDataType", hardwareReport}, {"SPPowerDataType", powerReport}}) {
             const auto run = runTool(dataType, root);
             EXPECT_EQ(run.exitStatus, 0);
@@ -117,7 +117,7 @@ TEST(SystemProfilerTool, WrongArgumentsExitWithStatusTwoAndNoRootMeansTheLiveSys
 {
     for (const char* arguments : {"", "SPHardwareDataType SPPowerDataType", "SPDisplaysDataType", "sphardwaredatatype", "''"}) {
         SCOPED_TRACE(arguments);
-        const auto run = runTool(arguments, std::string(TEST_FIXTURES_DIR) + "/machines/laptop-charging");
+        const auto run = runTool(arguments, fixtureMachine("laptop-charging"));
         EXPECT_EQ(run.exitStatus, 2);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("usage"), std::string::npos);
