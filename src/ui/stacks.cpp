@@ -86,15 +86,18 @@ private:
             if (children()[i].node().isSpacer()) {
                 spacers.push_back(i);
                 remaining -= spacerMinimum;
-                continue;
+            } else {
+                others.push_back(i);
             }
-            others.push_back(i);
-            const double least = mainOf(layout.sizeOf(children()[i], make(0.0, crossOffer)));
-            const double most = mainOf(layout.sizeOf(children()[i], make(unbounded, crossOffer)));
-            flexibility[i] = most - least;
         }
-        std::stable_sort(others.begin(), others.end(),
-                         [&](std::size_t a, std::size_t b) { return flexibility[a] < flexibility[b]; });
+        // Only two or more children need ranking; each rank asks a child twice more.
+        if (others.size() > 1) {
+            for (const std::size_t i : others)
+                flexibility[i] = mainOf(layout.sizeOf(children()[i], make(unbounded, crossOffer)))
+                                 - mainOf(layout.sizeOf(children()[i], make(0.0, crossOffer)));
+            std::stable_sort(others.begin(), others.end(),
+                             [&](std::size_t a, std::size_t b) { return flexibility[a] < flexibility[b]; });
+        }
 
         for (std::size_t placed = 0; placed < others.size(); ++placed) {
             const std::size_t i = others[placed];
