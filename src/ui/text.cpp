@@ -2,7 +2,52 @@
 
 #include "ui/layout.h"
 
+#include <QTextLayout>
+
+#include <algorithm>
+
 namespace ui {
+namespace {
+
+// A line's glyphs as drawing the text would shape them, the baseline at 0. The last few lines
+// painted are kept, so that a repaint places glyphs without shaping the text again. They hold
+// fonts that belong to the painting thread, so they are kept per thread and go with it.
+QList<QGlyphRun> shapedLine(const QString& text, const Font& font)
+{
+    struct Shaped {
+        QString text;
+        Font font;
+        QList<QGlyphRun> runs;
+    };
+    constexpr std::size_t kept = 48; // every line of the panel
+    thread_local std::vector<Shaped> recent;
+    const auto same = [&](const Shaped& s) { return s.font == font && s.text == text; };
+    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+        return recent.front().runs;
+    }
+    QTextLayout layout(text, font.qfont());
+    layout.setTextOption(QTextOption(Qt::AlignLeft)); // the line was broken when it was measured
+    layout.setCacheEnabled(true);                     // keeps the glyphs past the end of the layout
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setNumColumns(text.size());
+    layout.endLayout();
+    QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
+    for (QGlyphRun& run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& position : positions)
+            position.ry() -= line.ascent();
+        run.setPositions(positions);
+    }
+    if (recent.size() == kept)
+        recent.pop_back();
+    recent.insert(recent.begin(), {text, font, runs});
+    return runs;
+}
+
+} // namespace
 
 class Text::Node final : public ViewNode {
 public:
@@ -13,34 +58,34 @@ public:
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
-        return measure(proposal).size;
+        return measure(proposal)->size;
     }
 
     void paint(PaintContext& context, const LaidOut& laidOut) const override
     {
-        const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
+        const auto measured = measure({laidOut.frame.width(), laidOut.frame.height()});
         QPainter& painter = context.painter;
         painter.save();
-        painter.setFont(text_.request_.font.qfont());
         painter.setPen(text_.color_.value_or(context.foreground).resolve(context.scheme));
         painter.translate(laidOut.frame.topLeft());
-        painter.scale(measured.scale, measured.scale);
-        for (std::size_t i = 0; i < measured.lines.size(); ++i)
-            painter.drawText(QPointF(0, double(i) * measured.lineHeight + measured.ascent), measured.lines[i]);
+        painter.scale(measured->scale, measured->scale);
+        for (std::size_t i = 0; i < measured->lines.size(); ++i)
+            for (const QGlyphRun& run : shapedLine(measured->lines[i], text_.request_.font))
+                painter.drawGlyphRun(QPointF(0, double(i) * measured->lineHeight + measured->ascent), run);
         painter.restore();
     }
 
     // The lines as laid out, line breaks and all.
     void describeTraits(ViewTraits& traits, const LaidOut& laidOut) const override
     {
-        const TextMeasure measured = measure({laidOut.frame.width(), laidOut.frame.height()});
-        traits.label = QStringList(measured.lines.begin(), measured.lines.end()).join(QLatin1Char('\n')).toStdString();
+        const auto measured = measure({laidOut.frame.width(), laidOut.frame.height()});
+        traits.label = QStringList(measured->lines.begin(), measured->lines.end()).join(QLatin1Char('\n')).toStdString();
         traits.accessible.role = AccessibleRole::StaticText;
         traits.accessible.name = text_.request_.text.toStdString(); // in full, however it was cut
     }
 
 private:
-    TextMeasure measure(const ProposedSize& proposal) const
+    std::shared_ptr<const TextMeasure> measure(const ProposedSize& proposal) const
     {
         // Rounding the offer keeps a text laid out in its own frame from measuring again.
         const auto offer = [](std::optional<double> length) {

@@ -122,7 +122,7 @@ struct RequestHash {
 };
 
 struct Remembered {
-    TextMeasure measure;
+    std::shared_ptr<const TextMeasure> measure;
     std::uint64_t lastFrame;
 };
 
@@ -144,14 +144,16 @@ QFont Font::qfont() const
     return font;
 }
 
-TextMeasure measureText(const TextRequest& request)
+std::shared_ptr<const TextMeasure> measureText(const TextRequest& request)
 {
     if (const auto found = cache.find(request); found != cache.end()) {
         found->second.lastFrame = frame;
         return found->second.measure;
     }
     ++typesetCount;
-    return cache.emplace(request, Remembered{typeset(request), frame}).first->second.measure;
+    auto measure = std::make_shared<const TextMeasure>(typeset(request));
+    cache.emplace(request, Remembered{measure, frame});
+    return measure;
 }
 
 std::uint64_t textsTypeset()

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -54,8 +55,9 @@ struct TextRequest {
 
 // Wraps at word boundaries within the width and the line limit; when the text does not fit,
 // shrinks it down to the minimum factor, then cuts its last line with an ellipsis. It never
-// wraps past the limit. Results are remembered, so layout does not measure unchanged text again.
-TextMeasure measureText(const TextRequest& request);
+// wraps past the limit. Results are remembered, so layout does not measure unchanged text again,
+// and shared, so a lookup copies no lines.
+std::shared_ptr<const TextMeasure> measureText(const TextRequest& request);
 
 // A new frame begins: remembered texts that the last two frames did not ask for are forgotten.
 void beginTextFrame();
