@@ -86,7 +86,7 @@ void columnPass(const Pixel* in, Pixel* out, int width, int count, const Box& bo
     }
 }
 
-// A plane of pixels with a transparent border wide enough for all the ink the passes spread.
+// A plane of pixels with a transparent border as wide as a pass reads past a line's ends.
 template <class Pixel>
 struct Plane {
     int width = 0, height = 0, pad = 0;
@@ -132,15 +132,16 @@ Pixel unpacked(QRgb p)
     return Pixel{float(qAlpha(p)), float(qRed(p)), float(qGreen(p)), float(qBlue(p))};
 }
 
-// Blurs a premultiplied ARGB32 image in place by a box filter passed three times, pixels beyond
-// its edges counting as transparent: all four channels, or with `tint` the alpha alone, which
-// then gives the tint its opacity.
+// Blurs a premultiplied ARGB32 image in place by a box filter passed three times: all four
+// channels, or with `tint` the alpha alone, which then gives the tint its opacity. The image's
+// transparent margin must hold the ink the passes spread, as the layers below do: the plane
+// around it only guards the passes' reads, a third as wide, which takes a quarter off a blur.
 void blurImage(QImage& image, const Box& box, std::optional<QColor> tint)
 {
     const int width = image.width(), height = image.height();
     const auto blurred = [&](auto unpack, auto pack) {
         using P = decltype(unpack(QRgb()));
-        Plane<P> plane{width, height, passes * (box.reach + 1) + 1, {}};
+        Plane<P> plane{width, height, box.reach + 1, {}};
         plane.pixels.resize(size_t(width + 2 * plane.pad) * size_t(height + 2 * plane.pad));
         for (int y = 0; y < height; ++y) {
             const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
