@@ -252,6 +252,63 @@ TEST_F(Panel, ArcSpringsOnLevelChangesRecoloursAtOnceAndTheBoltPulsesWhileChargi
     EXPECT_FALSE(host.isAnimating(5));
 }
 
+// The window repaints only where the views draw differently, after a change or in a frame of
+// the pulse; anything they draw beyond that would stay stale on screen.
+TEST_F(Panel, RepaintedWhereItChangedItMatchesThePanelPaintedWhole)
+{
+    ViewHost host(body);
+    const auto paint = [&](QImage& image, std::optional<QRectF> part) {
+        QPainter painter(&image);
+        if (part) {
+            painter.setClipRect(*part);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.fillRect(*part, Qt::transparent);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        host.paint(painter, ColorScheme::Light);
+    };
+    const auto blank = [] {
+        QImage image((size * 2).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        return image;
+    };
+    const auto apart = [](const QImage& a, const QImage& b) {
+        int most = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                most = std::max({most, std::abs(qAlpha(p) - qAlpha(q)), std::abs(qRed(p) - qRed(q)),
+                                 std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+            }
+        return most;
+    };
+    QImage screen = blank();
+    host.update(size, ColorScheme::Light, 0);
+    paint(screen, std::nullopt);
+    double now = 0;
+    const std::function<void()> changes[] = {
+        [&] { monitor->setPercentage(73); },  [&] { monitor->setPercentage(20); },
+        [&] { monitor->setIsCharging(true); }, [&] { monitor->setPercentage(100); },
+        [&] { monitor->setIsCharging(false); }, [&] { monitor->setModelName("ThinkPad X1 Carbon Gen 9"); },
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        changes[i]();
+        // The change, the spring that follows it, and the bolt's pulse once the tree stands still.
+        for (const double after : {0.0, 0.05, 0.2, 3.0, 3.3, 3.6}) {
+            SCOPED_TRACE(testing::Message() << "change " << i << ", " << after << " s after");
+            const bool frame = after >= 3 && host.advanceAnimations(now + after);
+            if (!frame)
+                host.update(size, ColorScheme::Light, now + after);
+            paint(screen, frame ? host.animatingBounds(now + after) : host.changedBounds());
+            QImage whole = blank();
+            paint(whole, std::nullopt);
+            EXPECT_LE(apart(screen, whole), 3);
+        }
+        now += 10;
+    }
+}
+
 TEST(GlassButton, APressEasesIntoThePressedLookAndTheReleaseOnTheButtonRunsTheAction)
 {
     int runs = 0;
