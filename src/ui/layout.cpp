@@ -46,19 +46,17 @@ LaidOut layOut(const View& root, QSizeF size, Layout& layout)
 QRectF changedInk(const LaidOut& before, const LaidOut& after)
 {
     const ViewNode &was = before.view.node(), &is = after.view.node();
-    const bool alike = before.frame == after.frame && before.children.size() == after.children.size()
-                       && typeid(was) == typeid(is) && was.kind() == is.kind() && is.drawsLike(was);
+    const bool samePlace = before.frame == after.frame && before.children.size() == after.children.size()
+                           && typeid(was) == typeid(is) && was.kind() == is.kind();
+    const bool alike = samePlace && is.drawsLike(was);
+    if (samePlace && !alike && after.children.empty())
+        return is.redrawnInk(was, after);
     if (!alike)
         return inkBounds(before) | inkBounds(after);
     QRectF changed;
     for (std::size_t i = 0; i < after.children.size(); ++i)
         changed |= changedInk(before.children[i], after.children[i]);
-    const double reach = is.changeReach();
-    if (changed.isEmpty() || reach == 0)
-        return changed;
-    if (std::isinf(reach))
-        return inkBounds(before) | inkBounds(after);
-    return changed.adjusted(-reach, -reach, reach, reach);
+    return changed.isEmpty() ? changed : is.spreadChange(changed, after.frame);
 }
 
 void paintChildren(PaintContext& context, const LaidOut& laidOut)

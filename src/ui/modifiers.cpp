@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <any>
 #include <cmath>
-#include <limits>
 #include <tuple>
 
 namespace ui {
@@ -108,11 +107,12 @@ protected:
 class DrawingNode final : public ContentModifier<DrawingNode> {
 public:
     using Draw = std::function<void(PaintContext&, const LaidOut&)>;
+    using Spread = std::function<QRectF(const QRectF& changed, const QRectF& frame)>;
 
     template <class Look>
-    DrawingNode(View content, std::string_view kind, Draw draw, Look look, double reach, std::function<void()> appear)
+    DrawingNode(View content, std::string_view kind, Draw draw, Look look, Spread spread, std::function<void()> appear)
         : ContentModifier(std::move(content)), kind_(kind), draw_(std::move(draw)), appear_(std::move(appear)),
-          look_(std::move(look)), reach_(reach),
+          look_(std::move(look)), spread_(std::move(spread)),
           sameLook_([](const std::any& a, const std::any& b) { return *std::any_cast<Look>(&a) == *std::any_cast<Look>(&b); })
     {
     }
@@ -125,14 +125,17 @@ public:
         const auto& that = static_cast<const DrawingNode&>(other);
         return sameLook_ == that.sameLook_ && sameLook_(look_, that.look_);
     }
-    double changeReach() const override { return reach_; }
+    QRectF spreadChange(const QRectF& changed, const QRectF& frame) const override
+    {
+        return spread_ ? spread_(changed, frame) : changed;
+    }
 
 private:
     std::string_view kind_;
     Draw draw_;
     std::function<void()> appear_;
     std::any look_;
-    double reach_;
+    Spread spread_;
     bool (*sameLook_)(const std::any&, const std::any&);
 };
 
@@ -159,31 +162,43 @@ std::function<void(QPainter&)> childrenPainter(const PaintContext& context, cons
     };
 }
 
-constexpr double infinity = std::numeric_limits<double>::infinity();
-
-// Rotation and scale about the centre of the view's frame.
-DrawingNode::Draw transformed(double degrees, double scale)
+// `spread`: where a change of the content shows, once the modifier has drawn it.
+template <class... Arguments>
+View drawnWith(View content, std::string_view kind, DrawingNode::Draw draw, std::tuple<Arguments...> look,
+               DrawingNode::Spread spread = {}, std::function<void()> appear = {})
 {
-    return [degrees, scale](PaintContext& context, const LaidOut& laidOut) {
+    return View(std::make_shared<DrawingNode>(std::move(content), kind, std::move(draw), std::move(look),
+                                              std::move(spread), std::move(appear)));
+}
+
+// Rotation and scale about the centre of `frame`.
+QTransform aboutCentre(const QRectF& frame, double degrees, double scale)
+{
+    const QPointF centre = frame.center();
+    return QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform().rotate(degrees).scale(scale, scale)
+           * QTransform::fromTranslate(centre.x(), centre.y());
+}
+
+View transformed(View content, std::string_view kind, double degrees, double scale)
+{
+    const auto draw = [degrees, scale](PaintContext& context, const LaidOut& laidOut) {
         QPainter& painter = context.painter;
         painter.save();
-        const QPointF centre = laidOut.frame.center();
-        painter.translate(centre);
-        painter.rotate(degrees);
-        painter.scale(scale, scale);
-        painter.translate(-centre);
+        painter.setTransform(aboutCentre(laidOut.frame, degrees, scale), true);
         paintChildren(context, laidOut);
         painter.restore();
     };
+    // A changed child shows where the transform takes it, a pixel more for antialiasing.
+    const auto spread = [degrees, scale](const QRectF& changed, const QRectF& frame) {
+        return aboutCentre(frame, degrees, scale).mapRect(changed).adjusted(-1, -1, 1, 1);
+    };
+    return drawnWith(std::move(content), kind, draw, std::tuple(degrees, scale), spread);
 }
 
-// `reach`: how far past its content the modifier draws differently when the content changes.
-template <class... Arguments>
-View drawnWith(View content, std::string_view kind, DrawingNode::Draw draw, std::tuple<Arguments...> look,
-               double reach = 0, std::function<void()> appear = {})
+// A change spread by `reach` all round.
+DrawingNode::Spread grownBy(double reach)
 {
-    return View(std::make_shared<DrawingNode>(std::move(content), kind, std::move(draw), std::move(look), reach,
-                                              std::move(appear)));
+    return [reach](const QRectF& changed, const QRectF&) { return changed.adjusted(-reach, -reach, reach, reach); };
 }
 
 // How far a blur of `radius` spreads ink, with room to spare.
@@ -225,7 +240,7 @@ View View::foregroundColor(Color color) const
 
 View View::onAppear(std::function<void()> action) const
 {
-    return drawnWith(*this, "onAppear", paintChildren, std::tuple(), 0, std::move(action));
+    return drawnWith(*this, "onAppear", paintChildren, std::tuple(), {}, std::move(action));
 }
 
 View View::shadow(Color color, double radius, double x, double y) const
@@ -238,7 +253,7 @@ View View::shadow(Color color, double radius, double x, double y) const
                        radius, offset);
         paintChildren(context, laidOut);
     };
-    return drawnWith(*this, "shadow", draw, std::tuple(color, radius, x, y), reach);
+    return drawnWith(*this, "shadow", draw, std::tuple(color, radius, x, y), grownBy(reach));
 }
 
 View View::blur(double radius) const
@@ -249,7 +264,7 @@ View View::blur(double radius) const
         if (!bounds.isEmpty())
             drawBlurred(context.painter, bounds, radius, childrenPainter(context, laidOut, reach));
     };
-    return drawnWith(*this, "blur", draw, std::tuple(radius), reach);
+    return drawnWith(*this, "blur", draw, std::tuple(radius), grownBy(reach));
 }
 
 View View::opacity(double value) const
@@ -265,12 +280,12 @@ View View::opacity(double value) const
 
 View View::rotationEffect(double degrees) const
 {
-    return drawnWith(*this, "rotationEffect", transformed(degrees, 1), std::tuple(degrees), infinity);
+    return transformed(*this, "rotationEffect", degrees, 1);
 }
 
 View View::scaleEffect(double scale) const
 {
-    return drawnWith(*this, "scaleEffect", transformed(0, scale), std::tuple(scale), infinity);
+    return transformed(*this, "scaleEffect", 0, scale);
 }
 
 } // namespace ui

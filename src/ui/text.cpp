@@ -47,6 +47,13 @@ QList<QGlyphRun> shapedLine(const QString& text, const Font& font)
     return runs;
 }
 
+// Glyphs keep within a few points of the frame they are set in, overhangs and antialiasing
+// included.
+QRectF nearFrame(const LaidOut& laidOut)
+{
+    return laidOut.frame.adjusted(-3, -3, 3, 3);
+}
+
 } // namespace
 
 class Text::Node final : public ViewNode {
@@ -55,6 +62,7 @@ public:
 
     std::string_view kind() const override { return "Text"; }
     bool drawsLike(const ViewNode& other) const override { return text_ == static_cast<const Node&>(other).text_; }
+    QRectF redrawnInk(const ViewNode&, const LaidOut& laidOut) const override { return nearFrame(laidOut); }
 
     QSizeF sizeThatFits(const ProposedSize& proposal, Layout&) const override
     {
@@ -106,6 +114,7 @@ public:
 
     std::string_view kind() const override { return "Image"; }
     bool drawsLike(const ViewNode& other) const override { return image_ == static_cast<const Node&>(other).image_; }
+    QRectF redrawnInk(const ViewNode&, const LaidOut& laidOut) const override { return nearFrame(laidOut); }
 
     QSizeF sizeThatFits(const ProposedSize&, Layout&) const override
     {

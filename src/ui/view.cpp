@@ -44,6 +44,11 @@ std::vector<QRectF> ViewNode::placeChildren(const QRectF& frame, Layout&) const
     return std::vector<QRectF>(children().size(), frame);
 }
 
+QRectF ViewNode::redrawnInk(const ViewNode&, const LaidOut& laidOut) const
+{
+    return inkBounds(laidOut);
+}
+
 void ViewNode::paint(PaintContext& context, const LaidOut& laidOut) const
 {
     paintChildren(context, laidOut);

@@ -158,9 +158,12 @@ public:
     // does, children aside. Views that draw nothing of their own say so; the rest compare what
     // they draw with, and a view that cannot tell says no, so that it is drawn again.
     virtual bool drawsLike(const ViewNode& /*other*/) const { return false; }
-    // How far past a changed child this view draws differently: as far as its blur spreads ink,
-    // or everywhere (infinity) when it moves its children's ink about.
-    virtual double changeReach() const { return 0; }
+    // Where this view, without children and laid out as `laidOut`, draws differently from
+    // `before`, which it does not draw like: by default anywhere its ink may lie.
+    virtual QRectF redrawnInk(const ViewNode& before, const LaidOut& laidOut) const;
+    // Where a change of its children's ink within `changed` shows once this view has drawn them
+    // in `frame`: a blur or a shadow spreads it, a rotation or a scale moves it.
+    virtual QRectF spreadChange(const QRectF& changed, const QRectF& /*frame*/) const { return changed; }
 
 protected:
     // A copy of this node to give other children; views without children are never copied.
