@@ -94,6 +94,34 @@ TEST(Text, FixedVerticalSizeShowsBothLinesInFull)
     EXPECT_EQ(shown.traits().label, sentence);
     EXPECT_GT(shown.frame.height(), 2 * 11) << "two lines of 11-point text";
 }
+// Repaints after a change reach only a few points past a text's frame: its glyphs must stay there.
+TEST(Text, InksItsFrameAndNoMoreThanAFewPointsPastIt)
+{
+    const struct {
+        std::string text;
+        Font font;
+    } cases[] = {
+        {"72%", {20, FontWeight::Bold, FontDesign::Rounded}},
+        {"Capacità Massima", {13, FontWeight::Medium}},
+        {"Giulia's ThinkPad X1 Carbon Gen 9", {17, FontWeight::Bold, FontDesign::Rounded}},
+        {"Alimentazione da batteria.\nNessun alimentatore collegato.", {11, FontWeight::Medium}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const View text = View(Text(c.text).font(c.font).lineLimit(2)).frame(120, 60);
+        const QRectF frame = findAll(laidOut(text, {200, 100}), "Text").front()->frame;
+        const QImage image = renderImage([&](ColorScheme) { return text; }, {200, 100}, 2, ColorScheme::Light);
+        QRectF ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 0)
+                    ink |= QRectF(x / 2.0, y / 2.0, 0.5, 0.5);
+        EXPECT_GT(ink.width(), frame.width() / 2) << "drawn";
+        EXPECT_TRUE(frame.adjusted(-3, -3, 3, 3).contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width()
+                                                                  << "x" << ink.height();
+    }
+}
+
 TEST(ViewState, SurvivesRendersAndIsDroppedWithItsPlace)
 {
     bool shown = true;

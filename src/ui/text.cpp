@@ -27,12 +27,11 @@ QList<QGlyphRun> shapedLine(const QString& text, const Font& font)
         return recent.front().runs;
     }
     QTextLayout layout(text, font.qfont());
-    layout.setTextOption(QTextOption(Qt::AlignLeft)); // the line was broken when it was measured
-    layout.setCacheEnabled(true);                     // keeps the glyphs past the end of the layout
+    layout.setCacheEnabled(true); // keeps the glyphs past the end of the layout
     layout.beginLayout();
     QTextLine line = layout.createLine();
     if (line.isValid())
-        line.setNumColumns(text.size());
+        line.setNumColumns(text.size()); // the text was broken into lines as it was measured
     layout.endLayout();
     QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
     for (QGlyphRun& run : runs) {
