@@ -2,13 +2,16 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QString>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace ui {
 
@@ -39,16 +42,37 @@ QFont symbolFont(int pixelSize)
     return font;
 }
 
+// The font read from Debian's TrueType copy, at a pixel size; invalid without that file.
+// Fontconfig offers the font's WOFF2 copy first, which each painting thread would unpack anew as
+// the panel opens (about 4 ms of its first paint). Fonts belong to the thread that opened them,
+// so each thread reads the file once and sizes its own copies of it.
+QRawFont trueTypeFont(int pixelSize)
+{
+    thread_local const QRawFont file(debianFontFile, 16);
+    thread_local std::map<int, QRawFont> sized;
+    auto [font, made] = sized.try_emplace(pixelSize, file);
+    if (made && file.isValid())
+        font->second.setPixelSize(pixelSize);
+    return font->second;
+}
+
 Symbol measured(char32_t glyph, bool quarterTurn)
 {
     // Large enough that hinting and rounding do not move the measurements.
     constexpr int pixelSize = 512;
-    const QFont font = symbolFont(pixelSize);
-    const QFontMetricsF metrics(font);
     const QString text = QString::fromUcs4(&glyph, 1);
-    const QSizeF square(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
+    QSizeF square;
     QPainterPath outline;
-    outline.addText(0, metrics.ascent(), font, text);
+    if (const QRawFont raw = trueTypeFont(pixelSize); raw.isValid()) {
+        const quint32 index = raw.glyphIndexesForString(text).value(0);
+        square = QSizeF(raw.advancesForGlyphIndexes({index}).value(0).x(), raw.ascent() + raw.descent());
+        outline = raw.pathForGlyph(index).translated(0, raw.ascent());
+    } else {
+        const QFont font = symbolFont(pixelSize);
+        const QFontMetricsF metrics(font);
+        square = QSizeF(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
+        outline.addText(0, metrics.ascent(), font, text);
+    }
     // The ink around the em square's centre, which drawing puts on the box's centre.
     QRectF ink = outline.boundingRect().translated(-square.width() / 2, -square.height() / 2);
 
@@ -72,7 +96,8 @@ std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn)
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr || !fontInstalled())
         return std::nullopt;
     // Older releases of the font lack some glyphs.
-    if (!QFontMetricsF(symbolFont(24)).inFontUcs4(glyph))
+    const QRawFont raw = trueTypeFont(24);
+    if (raw.isValid() ? !raw.supportsCharacter(glyph) : !QFontMetricsF(symbolFont(24)).inFontUcs4(glyph))
         return std::nullopt;
     return measured(glyph, quarterTurn);
 }
@@ -85,8 +110,7 @@ void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, cons
         return;
     // Whole pixel sizes keep the font's own rasterisation; the painter makes up the fraction.
     const int pixelSize = std::max(1, qRound(scale));
-    const QFont font = symbolFont(pixelSize);
-    const QFontMetricsF metrics(font);
+    const QRawFont font = trueTypeFont(pixelSize);
     const QString text = QString::fromUcs4(&symbol.glyph, 1);
 
     painter.save();
@@ -94,12 +118,23 @@ void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, cons
     if (symbol.quarterTurn)
         painter.rotate(90);
     painter.scale(scale / pixelSize, scale / pixelSize);
-    painter.setFont(font);
     painter.setPen(color);
-    // The glyph is designed within its em square, so that square is what gets centred.
-    painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2,
-                             (metrics.ascent() - metrics.descent()) / 2),
-                     text);
+    if (font.isValid()) {
+        QGlyphRun run;
+        run.setRawFont(font);
+        const QList<quint32> glyphs = font.glyphIndexesForString(text);
+        const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+        run.setGlyphIndexes(glyphs);
+        // The glyph is designed within its em square, so that square is what gets centred.
+        run.setPositions({QPointF(-advances.value(0).x() / 2, (font.ascent() - font.descent()) / 2)});
+        painter.drawGlyphRun(QPointF(), run);
+    } else {
+        const QFont fallback = symbolFont(pixelSize);
+        const QFontMetricsF metrics(fallback);
+        painter.setFont(fallback);
+        painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, (metrics.ascent() - metrics.descent()) / 2),
+                         text);
+    }
     painter.restore();
 }
 
