@@ -1,5 +1,7 @@
 #include "ui/effects.h"
 
+#include "ui/recently_used.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QTransform>
@@ -174,23 +176,17 @@ QImage blurredLayer(QImage layer, const Box& box, std::optional<QColor> tint)
         std::optional<QRgb> tint;
         QImage blurred;
     };
-    constexpr std::size_t kept = 8;
     thread_local std::vector<Blurred> recent;
     const std::optional<QRgb> colour = tint ? std::optional(tint->rgba()) : std::nullopt;
     const std::size_t key = qHashBits(layer.constBits(), size_t(layer.sizeInBytes()));
     const auto same = [&](const Blurred& b) {
         return b.key == key && b.reach == box.reach && b.edge == box.edge && b.tint == colour && b.content == layer;
     };
-    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-        return recent.front().blurred;
-    }
-    QImage content = layer;
-    blurImage(layer, box, tint);
-    if (recent.size() == kept)
-        recent.pop_back();
-    recent.insert(recent.begin(), {key, std::move(content), box.reach, box.edge, colour, layer});
-    return layer;
+    return recentlyUsed(recent, 8, same, [&] {
+        QImage blurred = layer;
+        blurImage(blurred, box, tint);
+        return Blurred{key, layer, box.reach, box.edge, colour, std::move(blurred)};
+    }).blurred;
 }
 
 // The content's ink, blurred by `radius` and tinted with `tint` when one is given, drawn

@@ -1,5 +1,7 @@
 #include "ui/shape.h"
 
+#include "ui/recently_used.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -199,28 +201,21 @@ QPainterPath strokeOutline(const Shape& shape, const QRectF& bounds, const Strok
         double from, to;
         QPainterPath path;
     };
-    constexpr std::size_t kept = 16;
     thread_local std::vector<Outline> recent;
     const auto same = [&](const Outline& o) {
         return o.shape == shape && o.bounds == bounds && o.style == style && o.from == trimFrom && o.to == trimTo;
     };
-    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-        return recent.front().path;
-    }
-    const bool whole = trimFrom <= 0 && trimTo >= 1;
-    const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
-    QPainterPathStroker stroker;
-    stroker.setWidth(style.lineWidth);
-    stroker.setCapStyle(style.cap);
-    stroker.setJoinStyle(Qt::MiterJoin);
-    // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
-    stroker.setMiterLimit(5);
-    QPainterPath outline = path.isEmpty() ? QPainterPath() : stroker.createStroke(path);
-    if (recent.size() == kept)
-        recent.pop_back();
-    recent.insert(recent.begin(), {shape, bounds, style, trimFrom, trimTo, outline});
-    return outline;
+    return recentlyUsed(recent, 16, same, [&] {
+        const bool whole = trimFrom <= 0 && trimTo >= 1;
+        const QPainterPath path = whole ? shapePath(shape, bounds) : circleArc(bounds, trimFrom, trimTo);
+        QPainterPathStroker stroker;
+        stroker.setWidth(style.lineWidth);
+        stroker.setCapStyle(style.cap);
+        stroker.setJoinStyle(Qt::MiterJoin);
+        // Miters up to ten line widths across the join, as in SVG; Qt measures from the join point.
+        stroker.setMiterLimit(5);
+        return Outline{shape, bounds, style, trimFrom, trimTo, path.isEmpty() ? QPainterPath() : stroker.createStroke(path)};
+    }).path;
 }
 
 // Fills a thick stroke's outline through its pixels, kept for the last few strokes at each place
@@ -235,15 +230,13 @@ void fillOutline(QPainter& painter, const QPainterPath& outline, const QBrush& b
         QImage image;
         QPoint at;
     };
-    constexpr std::size_t kept = 8;
     thread_local std::vector<Pixels> recent;
     const QTransform device = painter.deviceTransform();
     const auto same = [&](const Pixels& p) { return p.device == device && p.outline == outline && p.brush == brush; };
-    auto found = std::ranges::find_if(recent, same);
-    if (found == recent.end()) {
+    const Pixels& stroke = recentlyUsed(recent, 8, same, [&] {
         const QRect area = device.map(outline).boundingRect().toAlignedRect();
         if (area.isEmpty())
-            return;
+            return Pixels{outline, brush, device, QImage(), QPoint()};
         // Whole device pixels away, so the stroke keeps its place within a pixel.
         QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
@@ -252,13 +245,10 @@ void fillOutline(QPainter& painter, const QPainterPath& outline, const QBrush& b
         pixels.setTransform(device * QTransform::fromTranslate(-area.x(), -area.y()));
         pixels.fillPath(outline, brush);
         pixels.end();
-        if (recent.size() == kept)
-            recent.pop_back();
-        recent.insert(recent.begin(), {outline, brush, device, std::move(image), area.topLeft()});
-        found = recent.begin();
-    }
-    std::rotate(recent.begin(), found, found + 1);
-    const Pixels& stroke = recent.front();
+        return Pixels{outline, brush, device, std::move(image), area.topLeft()};
+    });
+    if (stroke.image.isNull())
+        return;
     const qreal ratio = painter.device()->devicePixelRatio();
     QImage image = stroke.image;
     image.setDevicePixelRatio(ratio);

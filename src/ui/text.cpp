@@ -1,10 +1,9 @@
 #include "ui/text.h"
 
 #include "ui/layout.h"
+#include "ui/recently_used.h"
 
 #include <QTextLayout>
-
-#include <algorithm>
 
 namespace ui {
 namespace {
@@ -19,31 +18,25 @@ QList<QGlyphRun> shapedLine(const QString& text, const Font& font)
         Font font;
         QList<QGlyphRun> runs;
     };
-    constexpr std::size_t kept = 48; // every line of the panel
     thread_local std::vector<Shaped> recent;
     const auto same = [&](const Shaped& s) { return s.font == font && s.text == text; };
-    if (const auto found = std::ranges::find_if(recent, same); found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-        return recent.front().runs;
-    }
-    QTextLayout layout(text, font.qfont());
-    layout.setCacheEnabled(true); // keeps the glyphs past the end of the layout
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid())
-        line.setNumColumns(text.size()); // the text was broken into lines as it was measured
-    layout.endLayout();
-    QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
-    for (QGlyphRun& run : runs) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF& position : positions)
-            position.ry() -= line.ascent();
-        run.setPositions(positions);
-    }
-    if (recent.size() == kept)
-        recent.pop_back();
-    recent.insert(recent.begin(), {text, font, runs});
-    return runs;
+    return recentlyUsed(recent, 48 /* every line of the panel */, same, [&] {
+        QTextLayout layout(text, font.qfont());
+        layout.setCacheEnabled(true); // keeps the glyphs past the end of the layout
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (line.isValid())
+            line.setNumColumns(text.size()); // the text was broken into lines as it was measured
+        layout.endLayout();
+        QList<QGlyphRun> runs = line.isValid() ? line.glyphRuns() : QList<QGlyphRun>();
+        for (QGlyphRun& run : runs) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF& position : positions)
+                position.ry() -= line.ascent();
+            run.setPositions(positions);
+        }
+        return Shaped{text, font, std::move(runs)};
+    }).runs;
 }
 
 // Glyphs keep within a few points of the frame they are set in, overhangs and antialiasing
