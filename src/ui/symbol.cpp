@@ -1,7 +1,6 @@
 #include "ui/symbol.h"
 
 #include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPainter>
@@ -42,17 +41,19 @@ QFont symbolFont(int pixelSize)
     return font;
 }
 
-// The font read from Debian's TrueType copy, at a pixel size; invalid without that file.
-// Fontconfig offers the font's WOFF2 copy first, which each painting thread would unpack anew as
-// the panel opens (about 4 ms of its first paint). Fonts belong to the thread that opened them,
-// so each thread reads the file once and sizes its own copies of it.
-QRawFont trueTypeFont(int pixelSize)
+// The icon font at a pixel size, read from Debian's TrueType copy where there is one, else as
+// fontconfig finds it. Fontconfig offers the font's WOFF2 copy first, which each painting thread
+// would unpack anew as the panel opens. Fonts belong to the thread that opened them, so each
+// thread reads the file once and sizes its own copies of it.
+QRawFont iconFont(int pixelSize)
 {
     thread_local const QRawFont file(debianFontFile, 16);
     thread_local std::map<int, QRawFont> sized;
     auto [font, made] = sized.try_emplace(pixelSize, file);
     if (made && file.isValid())
         font->second.setPixelSize(pixelSize);
+    else if (made)
+        font->second = QRawFont::fromFont(symbolFont(pixelSize));
     return font->second;
 }
 
@@ -61,18 +62,10 @@ Symbol measured(char32_t glyph, bool quarterTurn)
     // Large enough that hinting and rounding do not move the measurements.
     constexpr int pixelSize = 512;
     const QString text = QString::fromUcs4(&glyph, 1);
-    QSizeF square;
-    QPainterPath outline;
-    if (const QRawFont raw = trueTypeFont(pixelSize); raw.isValid()) {
-        const quint32 index = raw.glyphIndexesForString(text).value(0);
-        square = QSizeF(raw.advancesForGlyphIndexes({index}).value(0).x(), raw.ascent() + raw.descent());
-        outline = raw.pathForGlyph(index).translated(0, raw.ascent());
-    } else {
-        const QFont font = symbolFont(pixelSize);
-        const QFontMetricsF metrics(font);
-        square = QSizeF(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
-        outline.addText(0, metrics.ascent(), font, text);
-    }
+    const QRawFont font = iconFont(pixelSize);
+    const quint32 index = font.glyphIndexesForString(text).value(0);
+    const QSizeF square(font.advancesForGlyphIndexes({index}).value(0).x(), font.ascent() + font.descent());
+    const QPainterPath outline = font.pathForGlyph(index).translated(0, font.ascent());
     // The ink around the em square's centre, which drawing puts on the box's centre.
     QRectF ink = outline.boundingRect().translated(-square.width() / 2, -square.height() / 2);
 
@@ -96,8 +89,7 @@ std::optional<Symbol> iconSymbol(char32_t glyph, bool quarterTurn)
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr || !fontInstalled())
         return std::nullopt;
     // Older releases of the font lack some glyphs.
-    const QRawFont raw = trueTypeFont(24);
-    if (raw.isValid() ? !raw.supportsCharacter(glyph) : !QFontMetricsF(symbolFont(24)).inFontUcs4(glyph))
+    if (!iconFont(24).supportsCharacter(glyph))
         return std::nullopt;
     return measured(glyph, quarterTurn);
 }
@@ -110,8 +102,10 @@ void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, cons
         return;
     // Whole pixel sizes keep the font's own rasterisation; the painter makes up the fraction.
     const int pixelSize = std::max(1, qRound(scale));
-    const QRawFont font = trueTypeFont(pixelSize);
-    const QString text = QString::fromUcs4(&symbol.glyph, 1);
+    const QRawFont font = iconFont(pixelSize);
+    const QList<quint32> glyphs = font.glyphIndexesForString(QString::fromUcs4(&symbol.glyph, 1));
+    if (glyphs.isEmpty())
+        return;
 
     painter.save();
     painter.translate(box.center());
@@ -119,22 +113,13 @@ void drawSymbol(QPainter& painter, const Symbol& symbol, const QRectF& box, cons
         painter.rotate(90);
     painter.scale(scale / pixelSize, scale / pixelSize);
     painter.setPen(color);
-    if (font.isValid()) {
-        QGlyphRun run;
-        run.setRawFont(font);
-        const QList<quint32> glyphs = font.glyphIndexesForString(text);
-        const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
-        run.setGlyphIndexes(glyphs);
-        // The glyph is designed within its em square, so that square is what gets centred.
-        run.setPositions({QPointF(-advances.value(0).x() / 2, (font.ascent() - font.descent()) / 2)});
-        painter.drawGlyphRun(QPointF(), run);
-    } else {
-        const QFont fallback = symbolFont(pixelSize);
-        const QFontMetricsF metrics(fallback);
-        painter.setFont(fallback);
-        painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, (metrics.ascent() - metrics.descent()) / 2),
-                         text);
-    }
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes(glyphs);
+    // The glyph is designed within its em square, so that square is what gets centred.
+    run.setPositions({QPointF(-font.advancesForGlyphIndexes(glyphs).value(0).x() / 2,
+                              (font.ascent() - font.descent()) / 2)});
+    painter.drawGlyphRun(QPointF(), run);
     painter.restore();
 }
 
